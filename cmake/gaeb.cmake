@@ -1,0 +1,26 @@
+# Small build vocabulary shared by every folder.
+
+add_library(gaeb_options INTERFACE)
+target_compile_options(gaeb_options INTERFACE -Wall -Wextra -Wpedantic)
+if(GAEB_WERROR)
+  target_compile_options(gaeb_options INTERFACE -Werror)
+endif()
+if(WIN32)
+  target_compile_definitions(gaeb_options INTERFACE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
+  target_link_options(gaeb_options INTERFACE -static)
+endif()
+target_include_directories(gaeb_options INTERFACE ${PROJECT_SOURCE_DIR}/src)
+
+# gaeb_library(name SOURCES... DEPS...)
+function(gaeb_library name)
+  cmake_parse_arguments(A "" "" "SOURCES;DEPS" ${ARGN})
+  add_library(${name} STATIC ${A_SOURCES})
+  target_link_libraries(${name} PUBLIC gaeb_options ${A_DEPS})
+endfunction()
+
+# gaeb_executable(name SOURCES... DEPS...)
+function(gaeb_executable name)
+  cmake_parse_arguments(A "" "" "SOURCES;DEPS" ${ARGN})
+  add_executable(${name} ${A_SOURCES})
+  target_link_libraries(${name} PRIVATE gaeb_options ${A_DEPS})
+endfunction()

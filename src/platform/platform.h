@@ -1,0 +1,161 @@
+// The one seam between the system and the operating system. Everything above this folder is
+// platform-free; the bodies live in win32/ and posix/. Windows error codes are the common
+// currency on both sides, so callers can follow the Windows rules exactly.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace platform {
+
+// ---- error codes -------------------------------------------------------------------------------
+enum : uint32_t {
+  kErrorSuccess = 0,
+  kErrorFileNotFound = 2,
+  kErrorPathNotFound = 3,
+  kErrorAccessDenied = 5,
+  kErrorInvalidHandle = 6,
+  kErrorSharingViolation = 32,
+  kErrorBadNetPath = 53,
+  kErrorSemTimeout = 121,
+  kErrorInvalidName = 123,
+  kErrorFilenameExcedRange = 206,
+  kErrorPipeBusy = 231,
+  kErrorNoData = 232,
+  kErrorPipeNotConnected = 233,
+  kErrorMoreData = 234,
+  kErrorWaitTimeout = 258,
+  kErrorBrokenPipe = 109,
+};
+
+// Last error of the calling thread, as GetLastError/SetLastError.
+uint32_t LastError();
+void SetLastError(uint32_t code);
+
+// ---- files and folders (ANSI paths) ------------------------------------------------------------
+enum : uint32_t {
+  kInvalidFileAttributes = 0xFFFFFFFFu,
+  kAttributeDirectory = 0x10,
+  kAttributeReparsePoint = 0x400,
+};
+
+// GetFileAttributesA: kInvalidFileAttributes on failure, with the last error set.
+uint32_t GetFileAttributes(const std::string& path);
+// FindFirstFileA + FindClose. False when the search fails; otherwise true and *isDirectory tells
+// whether the first entry found is a directory.
+bool FindFirst(const std::string& path, bool* isDirectory);
+// CreateFileA(GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS) and close.
+bool OpenWithBackupSemantics(const std::string& path);
+// Reads the whole file, opened for reading with others denied write access. Returns 0 or the
+// Windows error code (32 while another process holds the file).
+uint32_t ReadWholeFile(const std::string& path, std::string& contents);
+// Creates or replaces the file, opened for exclusive writing, writes the bytes, closes it.
+// Returns 0 or the Windows error code.
+uint32_t WriteWholeFileExclusive(const std::string& path, std::string_view contents);
+// CreateDirectoryA without security attributes; the last error is set on failure.
+bool CreateDirectory(const std::string& path);
+// GetTempPathA: ends with the path delimiter; empty when the platform reports nothing.
+std::string GetTempPath();
+// The path delimiter of this platform: '\\' on Windows, '/' on POSIX.
+char PathDelimiter();
+void Sleep(uint32_t milliseconds);
+// Milliseconds on the wall clock (for time-outs measured as the spec does).
+int64_t WallClockMilliseconds();
+
+struct LocalDateTime {
+  int year, month, day, hour, minute, second, millisecond;
+};
+LocalDateTime Now();
+
+// ---- code pages --------------------------------------------------------------------------------
+// Symbolic code pages, as the Windows CP_ACP, CP_OEMCP and CP_MACCP.
+enum : unsigned { kCodePageAnsi = 0, kCodePageOem = 1, kCodePageMac = 2 };
+
+unsigned AnsiCodePage();  // 1252 on a German system
+unsigned OemCodePage();   // 850 on a German system
+unsigned MacCodePage();   // 10000
+
+// MultiByteToWideChar. False when the code page is not available (output then untouched).
+bool MultiByteToWide(unsigned codePage, std::string_view bytes, std::u16string& out);
+// WideCharToMultiByte with best fit; composeAndDiscard adds WC_COMPOSITECHECK | WC_DISCARDNS.
+// Characters without a mapping become the code page's default character ("?"). *usedDefault
+// (when given) tells whether that happened. False when the code page is not available.
+bool WideToMultiByte(unsigned codePage, std::u16string_view text, std::string& out,
+                     bool composeAndDiscard = false, bool* usedDefault = nullptr);
+// OemToCharBuffA: OEM bytes to ANSI bytes, length kept.
+std::string OemToAnsi(std::string_view oem);
+
+// Convenience forms through the system ANSI code page.
+std::u16string AnsiToWide(std::string_view ansi);
+std::string WideToAnsi(std::u16string_view text);
+
+// ---- regional settings -------------------------------------------------------------------------
+// The decimal separator of the regional settings ("," on a German system).
+char DecimalSeparator();
+// Tests and tools: force a decimal separator for this process (0 restores the system's).
+void OverrideDecimalSeparator(char separator);
+
+// ---- user interface ----------------------------------------------------------------------------
+// Modal message box with one OK button (caption and text in ANSI). Routed to standard error as
+// "<caption>: <text>\n" on POSIX, and on Windows when GAEB_IMPORTER_MESSAGES=stderr.
+void MessageBox(const std::string& text, const std::string& caption);
+
+// Hidden main window with its message queue. Messages posted before Run are handled inside it;
+// the loop ends once WM_CLOSE (16) has been handled.
+enum : uint32_t { kWmClose = 0x0010, kWmUser = 0x0400 };
+class MessageWindow {
+ public:
+  using Handler = std::function<void(uint32_t message, uintptr_t wParam, intptr_t lParam)>;
+  explicit MessageWindow(Handler handler);
+  ~MessageWindow();
+  MessageWindow(const MessageWindow&) = delete;
+  MessageWindow& operator=(const MessageWindow&) = delete;
+  bool Post(uint32_t message, uintptr_t wParam = 0, intptr_t lParam = 0);
+  // Runs the loop until the window closes; returns the exit code (0).
+  int Run();
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+};
+
+// The process arguments as the ANSI texts the program was started with; [0] is the program.
+std::vector<std::string> ProcessArguments();
+// Tools and tests: set the binary mode of standard input and output (Windows only).
+void SetBinaryStdio();
+// Environment variable, empty when not set.
+std::string GetEnv(const std::string& name);
+
+// ---- processes and locks (tools and tests) -----------------------------------------------------
+struct ProcessResult {
+  int exitCode = -1;
+  std::string out;
+  std::string err;
+};
+// Runs a program with arguments, feeding `input` on stdin and collecting both outputs.
+ProcessResult RunProcess(const std::string& program, const std::vector<std::string>& args,
+                         const std::string& input = {});
+
+// Holds a file open (and locked) as another process would; released by destruction.
+class FileHold {
+ public:
+  // exclusive: no sharing at all; otherwise others are denied write only.
+  FileHold(const std::string& path, bool exclusive);
+  ~FileHold();
+  FileHold(const FileHold&) = delete;
+  FileHold& operator=(const FileHold&) = delete;
+  bool ok() const { return ok_; }
+
+ private:
+  intptr_t handle_ = -1;
+  bool ok_ = false;
+};
+
+}  // namespace platform
+
+#include "platform/pipes.h"
