@@ -14,35 +14,31 @@
 namespace platform {
 
 // ---- error codes -------------------------------------------------------------------------------
-enum : uint32_t {
-  kErrorSuccess = 0,
-  kErrorFileNotFound = 2,
-  kErrorPathNotFound = 3,
-  kErrorAccessDenied = 5,
-  kErrorInvalidHandle = 6,
-  kErrorSharingViolation = 32,
-  kErrorBadNetPath = 53,
-  kErrorSemTimeout = 121,
-  kErrorInvalidName = 123,
-  kErrorFilenameExcedRange = 206,
-  kErrorPipeBusy = 231,
-  kErrorNoData = 232,
-  kErrorPipeNotConnected = 233,
-  kErrorMoreData = 234,
-  kErrorWaitTimeout = 258,
-  kErrorBrokenPipe = 109,
-};
+inline constexpr uint32_t kErrorSuccess = 0;
+inline constexpr uint32_t kErrorFileNotFound = 2;
+inline constexpr uint32_t kErrorPathNotFound = 3;
+inline constexpr uint32_t kErrorAccessDenied = 5;
+inline constexpr uint32_t kErrorInvalidHandle = 6;
+inline constexpr uint32_t kErrorSharingViolation = 32;
+inline constexpr uint32_t kErrorBadNetPath = 53;
+inline constexpr uint32_t kErrorSemTimeout = 121;
+inline constexpr uint32_t kErrorInvalidName = 123;
+inline constexpr uint32_t kErrorFilenameExcedRange = 206;
+inline constexpr uint32_t kErrorPipeBusy = 231;
+inline constexpr uint32_t kErrorNoData = 232;
+inline constexpr uint32_t kErrorPipeNotConnected = 233;
+inline constexpr uint32_t kErrorMoreData = 234;
+inline constexpr uint32_t kErrorWaitTimeout = 258;
+inline constexpr uint32_t kErrorBrokenPipe = 109;
 
 // Last error of the calling thread, as GetLastError/SetLastError.
 uint32_t LastError();
 void SetLastError(uint32_t code);
 
 // ---- files and folders (ANSI paths) ------------------------------------------------------------
-enum : uint32_t {
-  kInvalidFileAttributes = 0xFFFFFFFFu,
-  kAttributeDirectory = 0x10,
-  kAttributeReparsePoint = 0x400,
-};
+inline constexpr uint32_t kInvalidFileAttributes = 0xFFFFFFFFu;
+inline constexpr uint32_t kAttributeDirectory = 0x10;
+inline constexpr uint32_t kAttributeReparsePoint = 0x400;
 
 // GetFileAttributesA: kInvalidFileAttributes on failure, with the last error set.
 uint32_t GetFileAttributes(const std::string& path);
@@ -74,7 +70,7 @@ LocalDateTime Now();
 
 // ---- code pages --------------------------------------------------------------------------------
 // Symbolic code pages, as the Windows CP_ACP, CP_OEMCP and CP_MACCP.
-enum : unsigned { kCodePageAnsi = 0, kCodePageOem = 1, kCodePageMac = 2 };
+inline constexpr unsigned kCodePageAnsi = 0, kCodePageOem = 1, kCodePageMac = 2;
 
 unsigned AnsiCodePage();  // 1252 on a German system
 unsigned OemCodePage();   // 850 on a German system
@@ -89,6 +85,9 @@ bool WideToMultiByte(unsigned codePage, std::u16string_view text, std::string& o
                      bool composeAndDiscard = false, bool* usedDefault = nullptr);
 // OemToCharBuffA: OEM bytes to ANSI bytes, length kept.
 std::string OemToAnsi(std::string_view oem);
+
+// IsDBCSLeadByte: whether the byte starts a double-byte character in the system ANSI code page.
+bool IsAnsiLeadByte(unsigned char byte);
 
 // Convenience forms through the system ANSI code page.
 std::u16string AnsiToWide(std::string_view ansi);
@@ -107,7 +106,8 @@ void MessageBox(const std::string& text, const std::string& caption);
 
 // Hidden main window with its message queue. Messages posted before Run are handled inside it;
 // the loop ends once WM_CLOSE (16) has been handled.
-enum : uint32_t { kWmClose = 0x0010, kWmUser = 0x0400 };
+inline constexpr uint32_t kWmClose = 0x0010;
+inline constexpr uint32_t kWmUser = 0x0400;
 class MessageWindow {
  public:
   using Handler = std::function<void(uint32_t message, uintptr_t wParam, intptr_t lParam)>;
