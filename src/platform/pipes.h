@@ -1,6 +1,7 @@
 // Named pipes at the grain of the Win32 calls the client uses (CreateFileA, WaitNamedPipeA,
 // ReadFile, WriteFile, CloseHandle), plus the server side that only the stand-in service needs.
-// On POSIX a pipe \\.\pipe\NAME is a Unix domain socket under <temp>/ZVTempDir/pipe/.
+// On POSIX a pipe \\.\pipe\NAME is a Unix domain socket under <temp>/ZVTempDir/pipe/, the name
+// encoded so that it never leaves that folder.
 #pragma once
 
 #include <cstddef>
@@ -10,7 +11,7 @@
 
 namespace platform {
 
-// One open pipe end. Synchronous, byte mode.
+// One open pipe end. Synchronous, byte mode. Destroying it closes the handle.
 class PipeConnection {
  public:
   virtual ~PipeConnection() = default;
@@ -34,6 +35,8 @@ class PipeTransport {
 // The transport clients use: the system's, unless a test installed its own (nullptr restores).
 PipeTransport& CurrentPipeTransport();
 void SetPipeTransport(PipeTransport* transport);
+// The system's own transport, whatever is installed.
+PipeTransport& SystemPipeTransport();
 
 // POSIX only: the socket path for a pipe path ("" when the name names no socket). Exposed for
 // tests and the stub; on Windows it returns the pipe path unchanged.
@@ -43,12 +46,15 @@ std::string PipeSocketPath(const std::string& pipePath);
 class PipeServer {
  public:
   virtual ~PipeServer() = default;
-  // Waits for the next client; null when the server was stopped or failed (*error set).
+  // Waits for the next client; null when the server failed (*error set).
   virtual std::unique_ptr<PipeConnection> Accept(uint32_t* error) = 0;
   // Waits up to timeoutMs for a client; null with *error = 258 on time-out.
   virtual std::unique_ptr<PipeConnection> AcceptFor(uint32_t timeoutMs, uint32_t* error) = 0;
 };
-// Creates the pipe \\.\pipe\NAME for `name`. Null and *error on failure.
-std::unique_ptr<PipeServer> CreatePipeServer(const std::string& name, uint32_t* error);
+// Creates the pipe \\.\pipe\NAME for `name`. Null and *error on failure. A busy server keeps
+// every instance taken for its whole life: clients find the pipe busy (231) and their waits
+// run out; it never accepts anyone.
+std::unique_ptr<PipeServer> CreatePipeServer(const std::string& name, uint32_t* error,
+                                             bool busy = false);
 
 }  // namespace platform
