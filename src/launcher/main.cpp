@@ -1,0 +1,3 @@
+#include "launcher/main_form.h"
+
+int main() { return launcher::RunApplication(); }
