@@ -1,13 +1,214 @@
 #include "import/tagged_reader.h"
 
-#include <stdexcept>
+#include <memory>
 
+#include "import/tagged_text.h"
+#include "import/text_tools.h"
+#include "richtext/rtf_plain.h"
 #include "support/support.h"
 
 namespace import {
+namespace {
 
-void CollectTaggedGAEB(TDXFDataStack&, std::string_view, std::vector<std::string>&) {
-  throw std::runtime_error("Format nicht unterst\xFCtzt.");
+std::vector<std::string_view> LineViews(std::string_view text) {
+  std::vector<std::string_view> lines;
+  support::ForEachLine(text, [&lines](std::string_view line) { lines.push_back(line); });
+  return lines;
+}
+
+void Flatten(std::string& text) { text = richtext::RtfToPlainText(text); }
+
+class TTaggedReader {
+ public:
+  TTaggedReader(TDXFDataStack& stack, std::string_view text)
+      : Stack(stack), Lines(LineViews(text)), TaxRateText(FormatTwoDecimals(stack.TaxRate)) {}
+
+  void Run(std::vector<std::string>& headerLines);
+
+ private:
+  bool Has(size_t i, std::string_view marker) const { return ContainsMarker(Lines[i], marker); }
+  bool Last(size_t i) const { return i + 1 >= Lines.size(); }
+  TDataLineStack* NewEntry(bool isPosition);
+  size_t InfoBlock(size_t i, std::string_view endMarker, std::string& text);
+  size_t TopDescription(size_t i);
+  size_t GroupHeading(size_t i, bool& examineAgain);
+  size_t Position(size_t i);
+  size_t OrderPosition(size_t i);
+  size_t Gather(size_t i, std::string& text);
+
+  TDXFDataStack& Stack;
+  const std::vector<std::string_view> Lines;
+  const std::string TaxRateText;
+  std::string PrjText, VergabeText, DescText;
+  bool DescSeen = false;
+  bool InDesc = false;
+};
+
+TDataLineStack* TTaggedReader::NewEntry(bool isPosition) {
+  auto record = std::make_unique<TDataLineStack>();
+  record->TypLine = isPosition ? "" : "-";
+  if (isPosition) record->TaxRate = TaxRateText;
+  return Stack.Push(std::move(record));
+}
+
+// Project and award blocks: every following line's value up to the end marker. Without the
+// end marker the rest of the file is taken, unflattened.
+size_t TTaggedReader::InfoBlock(size_t i, std::string_view endMarker, std::string& text) {
+  while (!Last(i)) {
+    ++i;
+    AppendStripped(text, Lines[i], false);
+    if (Has(i, endMarker)) {
+      Flatten(text);
+      break;
+    }
+  }
+  return i;
+}
+
+// The description before the first position. It ends at the first position, or at the first
+// group heading, whose line is then read by the group check of the same pass.
+size_t TTaggedReader::TopDescription(size_t i) {
+  DescSeen = true;
+  InDesc = false;
+  for (;; ++i) {
+    if (InDesc) AddDescLine(DescText, Lines[i]);
+    if (Has(i, "#begin[Beschreibung]"))
+      InDesc = true;
+    else if (Has(i, "#end[Beschreibung]"))
+      InDesc = false;
+    if (Has(i, "#begin[Position]") || Has(i, "#begin[LVBereich]") || Last(i)) {
+      Flatten(DescText);
+      return i;
+    }
+  }
+}
+
+// A group heading: its OZ and title stand on the first two lines, whatever their keys. It ends
+// at its first position or at the next group heading; that one is examined again.
+size_t TTaggedReader::GroupHeading(size_t i, bool& examineAgain) {
+  DescSeen = true;
+  TDataLineStack* entry = NewEntry(false);
+  InDesc = false;
+  int groupLine = 0;
+  while (!Last(i)) {
+    ++i;
+    if (Has(i, "#begin[LVBereich]")) {
+      Flatten(entry->LongText);
+      examineAgain = true;
+      return i;
+    }
+    if (groupLine == 0) entry->Position = FormatTaggedOZ(StripTags(Lines[i], false));
+    if (groupLine == 1) entry->ShortText = StripTags(Lines[i], true);
+    if (InDesc) AddDescLine(entry->LongText, Lines[i]);
+    if (Has(i, "#begin[Beschreibung]"))
+      InDesc = true;
+    else if (Has(i, "#end[Beschreibung]"))
+      InDesc = false;
+    ++groupLine;
+    if (Has(i, "#begin[Position]")) break;
+  }
+  Flatten(entry->LongText);
+  return i;
+}
+
+size_t TTaggedReader::Position(size_t i) {
+  TDataLineStack* entry = NewEntry(true);
+  InDesc = false;
+  while (!Last(i)) {
+    ++i;
+    if (Has(i, "[EP]")) {
+      entry->Price = StripTags(Lines[i], true);
+    } else if (Has(i, "[OZ]")) {
+      entry->Position = FormatTaggedOZ(StripTags(Lines[i], false));
+    } else if (Has(i, "[Menge]")) {
+      entry->Quantity = StripTags(Lines[i], true);
+    } else if (Has(i, "[ME]")) {
+      entry->Unit = StripTags(Lines[i], true);
+    } else if (Has(i, "[Kurztext]")) {
+      entry->ShortText = StripTags(Lines[i], true);
+      while (!Has(i, "[end]") && !Last(i)) AppendStripped(entry->ShortText, Lines[++i], true);
+    } else if (Has(i, "[KatZuord]")) {
+      entry->ShortText = StripTags(Lines[i], true);
+    }
+    if (InDesc) AddDescLine(entry->LongText, Lines[i]);
+    if (Has(i, "#begin[Beschreibung]"))
+      InDesc = true;
+    else if (Has(i, "#end[Beschreibung]"))
+      InDesc = false;
+    if (Has(i, "#end[Position]")) break;
+  }
+  Flatten(entry->LongText);
+  return i;
+}
+
+// The value of a multi-line key: the key line's value, then each further line's value after
+// one blank, up to the line holding "[end]" (the key line itself may hold it).
+size_t TTaggedReader::Gather(size_t i, std::string& text) {
+  text = StripTags(Lines[i], true);
+  while (!Has(i, "[end]") && !Last(i)) {
+    ++i;
+    text += ' ';
+    AppendStripped(text, Lines[i], true);
+  }
+  return i;
+}
+
+size_t TTaggedReader::OrderPosition(size_t i) {
+  TDataLineStack* entry = NewEntry(true);
+  while (!Last(i)) {
+    ++i;
+    if (Has(i, "[EP]")) {
+      entry->Price = StripTags(Lines[i], true);
+    } else if (Has(i, "[POSKENNZ]")) {
+      if (StripTags(Lines[i], true) == "A") entry->TypLine = "-";
+    } else if (Has(i, "[ME]")) {
+      entry->Unit = StripTags(Lines[i], true);
+    } else if (Has(i, "[OZ]")) {
+      entry->Position = StripTags(Lines[i], false);
+    } else if (Has(i, "[LIEFKENNZ]")) {
+    } else if (Has(i, "[ARTNR]")) {
+      entry->Number = StripTags(Lines[i], true);
+    } else if (Has(i, "[ARTMENGE]")) {
+      entry->Quantity = StripTags(Lines[i], true);
+    } else if (Has(i, "[ST]")) {
+      entry->Unit = StripTags(Lines[i], true);
+    } else if (Has(i, "[PRBRUTTO]")) {
+    } else if (Has(i, "[PRNETTO]")) {
+      entry->Price = StripTags(Lines[i], true);
+    } else if (Has(i, "[PRBASIS]")) {
+    } else if (Has(i, "[ARTKURZTEXT]")) {
+      i = Gather(i, entry->ShortText);
+    } else if (Has(i, "[ARTHINWEIS]")) {
+      i = Gather(i, entry->LongText);
+    } else if (Has(i, " #end[BESTPOSITION]")) {
+      break;
+    }
+  }
+  Flatten(entry->LongText);
+  return i;
+}
+
+void TTaggedReader::Run(std::vector<std::string>& headerLines) {
+  for (size_t i = 0; i < Lines.size();) {
+    bool examineAgain = false;
+    if (Has(i, "#begin[PrjInfo]")) i = InfoBlock(i, "#end[PrjInfo]", PrjText);
+    if (Has(i, "#begin[Vergabe]")) i = InfoBlock(i, "#end[VergabeInfo]", VergabeText);
+    if (!DescSeen && Has(i, "#begin[Beschreibung]")) i = TopDescription(i);
+    if (Has(i, "#begin[LVBereich]")) i = GroupHeading(i, examineAgain);
+    if (!examineAgain) {
+      if (Has(i, "#begin[Position]")) i = Position(i);
+      if (Has(i, " #begin[BESTPOSITION]")) i = OrderPosition(i);
+      ++i;
+    }
+  }
+  headerLines = support::SplitLines(PrjText + VergabeText + DescText);
+}
+
+}  // namespace
+
+void CollectTaggedGAEB(TDXFDataStack& Stack, std::string_view text,
+                       std::vector<std::string>& HeaderLines) {
+  TTaggedReader(Stack, text).Run(HeaderLines);
 }
 
 void ReadTaggedGAEB(TDXFDataStack& Stack, const std::string& FileName,
@@ -15,7 +216,7 @@ void ReadTaggedGAEB(TDXFDataStack& Stack, const std::string& FileName,
   {
     const std::string text = support::LoadFileBytes(FileName);
     CollectTaggedGAEB(Stack, text, HeaderLines);
-  }
+  }  // the file's bytes go before the document grows
   EmitDataLines(Stack);
 }
 

@@ -1,0 +1,91 @@
+#include "stub_session.h"
+
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "exchange/exchange_calls.h"
+#include "support/support.h"
+
+namespace e2e {
+namespace fs = std::filesystem;
+
+namespace {
+std::atomic<int> g_counter{0};
+
+std::string LocationFile() {
+  return support::TempSubFolder("") + "ZVX-EXCHANGELOCALSERVICE.TXT";
+}
+}  // namespace
+
+std::string Program(const char* path) {
+  std::string p = path;
+  if (platform::PathDelimiter() == '\\' && !p.empty() && p[0] == '/') p = "Z:" + p;
+  return p;
+}
+
+std::string Fixture(const std::string& name) { return Program(GAEB_FIXTURES) + "/gaeb/" + name; }
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+StubSession::StubSession(const std::vector<std::string>& settings, int requests) {
+  const auto now = std::chrono::steady_clock::now().time_since_epoch().count();
+  pipe_ = "gaeb-e2e-" + std::to_string(now % 1000000007) + "-" + std::to_string(++g_counter);
+  saveDir_ = (fs::temp_directory_path() / pipe_).string();
+  fs::create_directories(saveDir_);
+  std::vector<std::string> args{"--pipe", pipe_, "--save-dir", saveDir_, "--requests",
+                                std::to_string(requests + 1), "--max-seconds", "30"};
+  for (const std::string& s : settings) {
+    args.push_back("--setting");
+    args.push_back(s);
+  }
+  thread_ = std::thread([this, args] { result_ = platform::RunProcess(Program(GAEB_STUB), args); });
+  for (int i = 0; i < 1000 && !listening_; ++i) {
+    std::vector<std::string> lines;
+    try {
+      support::LoadLinesWithRetry(lines, LocationFile());
+    } catch (...) {
+    }
+    listening_ = !lines.empty() && lines[0] == pipe_;
+    if (!listening_) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+}
+
+StubSession::~StubSession() {
+  if (!finished_) Finish();
+  std::error_code ec;
+  fs::remove_all(saveDir_, ec);
+}
+
+Received StubSession::Finish() {
+  Received r;
+  if (!finished_) {
+    finished_ = true;
+    std::string value;
+    if (listening_) exchange::ReadIPCValueSync("E2E-END", false, "", value);
+    thread_.join();
+  }
+  r.stubOutput = result_.out;
+  std::istringstream lines(result_.out);
+  for (std::string line; std::getline(lines, line);) {
+    const size_t c = line.find("command=");
+    if (line.rfind("request", 0) != 0 || c == std::string::npos) continue;
+    std::string command = line.substr(c + 8, line.find(' ', c) - c - 8);
+    if (command != "E2E-END") r.commands.push_back(command);
+  }
+  for (const auto& entry : fs::directory_iterator(saveDir_)) {
+    const std::string name = entry.path().filename().string();
+    if (name.size() > 12 && name.substr(name.size() - 12) == "-OUTDATA.txt")
+      r.outdata = ReadFile(entry.path().string());
+  }
+  return r;
+}
+
+}  // namespace e2e
