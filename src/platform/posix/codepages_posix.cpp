@@ -1,11 +1,14 @@
 // Code pages without Windows. The system is a German one: ANSI 1252, OEM 850, Macintosh 10000.
-// Double-byte pages go through glibc iconv.
+// The single-byte pages are the system's own conversions, dumped once (tools/cpgen); the
+// double-byte pages go through glibc iconv, corrected where the system answers otherwise.
 #include <iconv.h>
 
+#include <algorithm>
 #include <cerrno>
-#include <mutex>
+#include <memory>
 
 #include "platform/platform.h"
+#include "platform/posix/codepage_tables.h"
 
 namespace platform {
 
@@ -130,30 +133,95 @@ void WideToUtf8(std::u16string_view text, std::string& out) {
   }
 }
 
-}  // namespace
 
-unsigned AnsiCodePage() { return 1252; }
-unsigned OemCodePage() { return 850; }
-unsigned MacCodePage() { return 10000; }
+using posix::DoubleBytePage;
+using posix::SingleBytePage;
+using posix::WideRun;
 
-bool MultiByteToWide(unsigned codePage, std::string_view bytes, std::u16string& out) {
-  codePage = Resolve(codePage);
-  if (IsUtf8(codePage)) {
-    Utf8ToWide(bytes, out);
-    return true;
+const SingleBytePage* FindSingleByte(unsigned codePage) {
+  for (size_t i = 0; i < posix::kSingleBytePageCount; ++i)
+    if (posix::kSingleBytePages[i].codePage == codePage) return &posix::kSingleBytePages[i];
+  return nullptr;
+}
+
+const DoubleBytePage* FindDoubleByte(unsigned codePage) {
+  for (size_t i = 0; i < posix::kDoubleBytePageCount; ++i)
+    if (posix::kDoubleBytePages[i].codePage == codePage) return &posix::kDoubleBytePages[i];
+  return nullptr;
+}
+
+// The run holding `unit`, or null.
+const WideRun* FindRun(const WideRun* runs, size_t count, char16_t unit) {
+  const WideRun* end = runs + count;
+  const WideRun* it = std::upper_bound(
+      runs, end, unit, [](char16_t u, const WideRun& r) { return u < r.first; });
+  if (it == runs) return nullptr;
+  --it;
+  return unit - it->first < it->count ? it : nullptr;
+}
+
+uint16_t RunValue(const WideRun& r, char16_t unit) {
+  return static_cast<uint16_t>(r.value + r.step * (unit - r.first));
+}
+
+char16_t Compose(char16_t base, char16_t mark) {
+  const posix::Composition* begin = posix::kCompositions;
+  const posix::Composition* end = begin + posix::kCompositionCount;
+  const posix::Composition* it =
+      std::lower_bound(begin, end, posix::Composition{base, mark, 0}, [](const auto& a, const auto& b) {
+        return a.base != b.base ? a.base < b.base : a.mark < b.mark;
+      });
+  return (it != end && it->base == base && it->mark == mark) ? it->composed : 0;
+}
+
+// One unit of a page: the bytes (1 or 2, as a value like the tables') or kNoMapping.
+class Encoder {
+ public:
+  explicit Encoder(unsigned codePage)
+      : single_(FindSingleByte(codePage)), double_(FindDoubleByte(codePage)) {
+    if (double_) iconv_ = std::make_unique<Iconv>(IconvName(codePage), "UTF-16LE");
   }
-  const char* name = IconvName(codePage);
-  if (!name) return false;
-  Iconv cv("UTF-16LE", name);
+  bool ok() const { return single_ || (double_ && iconv_->ok()); }
+  unsigned char defaultChar() const { return single_ ? single_->defaultChar : double_->defaultChar; }
+
+  uint16_t Encode(char16_t unit) {
+    if (single_) {
+      const WideRun* r = FindRun(single_->fromWide, single_->fromWideCount, unit);
+      return r ? RunValue(*r, unit) : posix::kNoMapping;
+    }
+    if (const WideRun* r = FindRun(double_->exceptions, double_->exceptionCount, unit))
+      return RunValue(*r, unit);
+    char in[2] = {static_cast<char>(unit & 0xFF), static_cast<char>(unit >> 8)};
+    char out[8];
+    size_t got = 0;
+    if (!iconv_->Convert(in, 2, out, sizeof out, &got) || got == 0 || got > 2)
+      return posix::kNoMapping;
+    uint16_t value = static_cast<unsigned char>(out[0]);
+    if (got == 2) value = static_cast<uint16_t>(value << 8 | static_cast<unsigned char>(out[1]));
+    return value;
+  }
+
+ private:
+  const SingleBytePage* single_;
+  const DoubleBytePage* double_;
+  std::unique_ptr<Iconv> iconv_;
+};
+
+void Put(std::string& out, uint16_t value) {
+  if (value > 0xFF) out.push_back(static_cast<char>(value >> 8));
+  out.push_back(static_cast<char>(value & 0xFF));
+}
+
+bool DoubleByteToWide(unsigned codePage, std::string_view bytes, std::u16string& out) {
+  Iconv cv("UTF-16LE", IconvName(codePage));
   if (!cv.ok()) return false;
   std::u16string result;
   result.reserve(bytes.size());
   size_t i = 0;
   while (i < bytes.size()) {
-    // One character at a time: one or two bytes, so a bad byte costs only itself.
+    // One character at a time, so a bad byte costs only itself.
     char buffer[8];
-    size_t got = 0;
-    size_t used = 0;
+    size_t got = 0, used = 0;
     for (size_t len = 1; len <= 2 && i + len <= bytes.size(); ++len) {
       if (cv.Convert(bytes.data() + i, len, buffer, sizeof buffer, &got) && got >= 2) {
         used = len;
@@ -174,40 +242,72 @@ bool MultiByteToWide(unsigned codePage, std::string_view bytes, std::u16string& 
   return true;
 }
 
+}  // namespace
+
+unsigned AnsiCodePage() { return 1252; }
+unsigned OemCodePage() { return 850; }
+unsigned MacCodePage() { return 10000; }
+
+bool MultiByteToWide(unsigned codePage, std::string_view bytes, std::u16string& out) {
+  codePage = Resolve(codePage);
+  if (IsUtf8(codePage)) {
+    Utf8ToWide(bytes, out);
+    return true;
+  }
+  if (const SingleBytePage* page = FindSingleByte(codePage)) {
+    std::u16string result(bytes.size(), u'\0');
+    for (size_t i = 0; i < bytes.size(); ++i)
+      result[i] = page->toWide[static_cast<unsigned char>(bytes[i])];
+    out = std::move(result);
+    return true;
+  }
+  if (FindDoubleByte(codePage)) return DoubleByteToWide(codePage, bytes, out);
+  return false;
+}
+
+// As the system does it: with composeAndDiscard, a base and a following mark become the
+// precomposed character when the page has one; when it has none, the mark is dropped.
 bool WideToMultiByte(unsigned codePage, std::u16string_view text, std::string& out,
-                     bool /*composeAndDiscard*/, bool* usedDefault) {
+                     bool composeAndDiscard, bool* usedDefault) {
   codePage = Resolve(codePage);
   if (usedDefault) *usedDefault = false;
   if (IsUtf8(codePage)) {
     WideToUtf8(text, out);
     return true;
   }
-  const char* name = IconvName(codePage);
-  if (!name) return false;
-  Iconv cv(name, "UTF-16LE");
-  if (!cv.ok()) return false;
+  Encoder encoder(codePage);
+  if (!encoder.ok()) return false;
   std::string result;
   result.reserve(text.size());
-  for (char16_t c : text) {
-    char in[2] = {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
-    char buffer[8];
-    size_t got = 0;
-    if (cv.Convert(in, 2, buffer, sizeof buffer, &got) && got > 0) {
-      result.append(buffer, got);
+  bool used = false;
+  for (size_t i = 0; i < text.size(); ++i) {
+    char16_t unit = text[i];
+    if (composeAndDiscard && i + 1 < text.size()) {
+      if (char16_t composed = Compose(unit, text[i + 1])) {
+        ++i;  // the mark goes either way
+        uint16_t value = encoder.Encode(composed);
+        if (value != posix::kNoMapping) {
+          Put(result, value);
+          continue;
+        }
+      }
+    }
+    uint16_t value = encoder.Encode(unit);
+    if (value == posix::kNoMapping) {
+      result.push_back(static_cast<char>(encoder.defaultChar()));
+      used = true;
     } else {
-      result.push_back('?');
-      if (usedDefault) *usedDefault = true;
+      Put(result, value);
     }
   }
   out = std::move(result);
+  if (usedDefault) *usedDefault = used;
   return true;
 }
 
 std::string OemToAnsi(std::string_view oem) {
-  std::u16string wide;
-  MultiByteToWide(kCodePageOem, oem, wide);
-  std::string ansi;
-  WideToMultiByte(kCodePageAnsi, wide, ansi);
+  std::string ansi(oem);
+  for (char& c : ansi) c = static_cast<char>(posix::kOemToAnsi[static_cast<unsigned char>(c)]);
   return ansi;
 }
 

@@ -7,3 +7,5 @@
 #undef GetFileAttributes
 #undef GetTempPath
 #undef MessageBox
+#undef OemToAnsi
+#undef AnsiToOem
