@@ -121,9 +121,12 @@ void TJSONImport::Save(const std::string& fileName, TSendOptions options, std::s
 
 void TJSONImport::ImportFolder(std::string& path) const {
   if (dpPath_.empty() || programmUidFolderName_.empty()) return;
-  const std::string d(1, platform::PathDelimiter());
-  path = support::AddBackslash(dpPath_) + "uniimport" + d + "files" + d + programmUidFolderName_;
-  support::MakeFolderPath(path);
+  const char d = platform::PathDelimiter();
+  std::string folder = support::AddBackslash(dpPath_);
+  folder.append("uniimport").append(1, d).append("files").append(1, d);
+  folder.append(programmUidFolderName_);
+  support::MakeFolderPath(folder);
+  path = std::move(folder);
 }
 
 std::string TJSONImport::DateFileName(const std::string& suffix) {
@@ -131,16 +134,22 @@ std::string TJSONImport::DateFileName(const std::string& suffix) {
   char stamp[32];
   std::snprintf(stamp, sizeof stamp, "%02d.%02d.%04d %02d.%02d.%02d", now.day, now.month,
                 now.year, now.hour, now.minute, now.second);
-  return stamp + suffix + ".json";
+  std::string name(stamp);
+  name.append(suffix).append(".json");
+  return name;
 }
 
 void TJSONImport::NewImportFileName(std::string& path) const {
   std::string folder;
   ImportFolder(folder);
   std::string name = DateFileName("");
-  for (int n = 1; support::FileIsPresent(folder + name); ++n)
-    name = DateFileName("[" + std::to_string(n) + "]");
-  path = folder + name;
+  for (int n = 1; support::FileIsPresent(folder + name); ++n) {
+    std::string suffix = "[";
+    suffix.append(std::to_string(n)).append("]");
+    name = DateFileName(suffix);
+  }
+  path = folder;
+  path.append(name);
 }
 
 }  // namespace document

@@ -113,7 +113,7 @@ TEST(Writer, EscapeTableAndCodePage) {
       {u"\u00E4\u00DF\u00FF", "\"\xE4\xDF\xFF\""},  // single ANSI bytes, not UTF-8
       {u"\u20AC5", R"("\u20ac5")"},
       {u"\u201EZitat\u201C", "\"\x84Zitat\x93\""},
-      {u"\u03B1", R"("?")"},  // Greek is not in Windows-1252
+      {u"\u4E2D", R"("?")"},  // no ANSI character, not even a best fit
   };
   for (const auto& c : cases) {
     EXPECT_EQ(WriteText(TkxJSONstring::Make(c.text).get()), c.json) << c.json;
@@ -145,7 +145,7 @@ TEST(Writer, HostileTextsAlwaysGiveExactlyEscapedJson) {
     const std::u16string name = make(), text = make();
     object.AddMember(name, TkxJSONstring::Make(text));
     if (i) expected += ',';
-    expected += ReferenceString(name) + ":" + ReferenceString(text);
+    expected.append(ReferenceString(name)).append(":").append(ReferenceString(text));
   }
   expected += "}";
   EXPECT_EQ(WriteText(&object), expected);
@@ -158,13 +158,14 @@ TEST(Writer, LongOutputIsCompleteAcrossBufferBoundaries) {
     std::u16string text(37 + i % 50, u'x');
     text[i % 37] = u"\u00E4\"/\u20AC\t"[i % 5];
     list.AddElement(TkxJSONstring::Make(text));
-    expected += (i ? "," : "") + ReferenceString(text);
+    if (i) expected += ',';
+    expected += ReferenceString(text);
   }
   // One string far longer than a buffer step.
   std::u16string huge;
   for (int i = 0; i < 120000; ++i) huge += (i % 1000 == 999) ? u'"' : static_cast<char16_t>(u'a' + i % 26);
   list.AddElement(TkxJSONstring::Make(huge));
-  expected += "," + ReferenceString(huge) + "]";
+  expected.append(",").append(ReferenceString(huge)).append("]");
   ASSERT_GT(expected.size(), 250000u);
   EXPECT_EQ(WriteText(&list), expected);
 }
