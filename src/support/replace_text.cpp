@@ -66,25 +66,45 @@ class FirstByteScanner {
   int count_;
 };
 
-}  // namespace
-
-std::string FastReplaceText(std::string_view text, std::string_view search,
-                            std::string_view replacement) {
-  if (text.empty()) return {};
-  const size_t n = text.size(), m = search.size();
-  if (m == 0 || m > n) return std::string(text);
-
-  std::string out;
-  // A shorter replacement fits in the text's length. A longer one would need up to
-  // length(replacement) * n / m bytes in the worst case, which hostile input can make huge, so
-  // the output grows as it goes instead.
-  out.reserve(replacement.size() <= m ? n : n + n / 8);
-
-  const char* t = text.data();
+// Writes the replaced text to dst and returns its length. dst may be the text itself when the
+// replacement is not longer than the search: the writer never overtakes the reader then.
+// Otherwise dst must hold the whole result.
+size_t ReplaceInto(const char* t, size_t n, std::string_view search, std::string_view replacement,
+                   char* dst) {
+  const size_t m = search.size();
   const size_t lastStart = n - m;  // candidates start at or before this position
   FirstByteScanner scanner(t, lastStart + 1, U(search[0]));
-  size_t copied = 0;  // text before this position is in the output
-  size_t pos = 0;
+  size_t written = 0, copied = 0, pos = 0;
+  while (pos <= lastStart) {
+    size_t hit = scanner.Next(pos);
+    if (hit > lastStart) break;
+    size_t k = 1;
+    while (k < m && (t[hit + k] == search[k] || U(t[hit + k]) == kCase.swap[U(search[k])])) ++k;
+    if (k == m) {
+      std::memmove(dst + written, t + copied, hit - copied);
+      written += hit - copied;
+      std::memcpy(dst + written, replacement.data(), replacement.size());
+      written += replacement.size();
+      copied = pos = hit + m;
+    } else {
+      pos = hit + 1;
+    }
+  }
+  std::memmove(dst + written, t + copied, n - copied);
+  return written + (n - copied);
+}
+
+// A longer replacement could need length(replacement) * n / m bytes in the worst case, which
+// hostile input can make huge, so that output grows as matches are found.
+void ReplaceGrowing(std::string& out, std::string_view text, std::string_view search,
+                    std::string_view replacement) {
+  const char* t = text.data();
+  const size_t n = text.size(), m = search.size();
+  const size_t lastStart = n - m;
+  out.clear();
+  out.reserve(n + n / 8);
+  FirstByteScanner scanner(t, lastStart + 1, U(search[0]));
+  size_t copied = 0, pos = 0;
   while (pos <= lastStart) {
     size_t hit = scanner.Next(pos);
     if (hit > lastStart) break;
@@ -99,12 +119,43 @@ std::string FastReplaceText(std::string_view text, std::string_view search,
     }
   }
   out.append(t + copied, n - copied);
+}
+
+}  // namespace
+
+void FastReplaceTextInto(std::string& out, std::string_view text, std::string_view search,
+                         std::string_view replacement) {
+  const size_t n = text.size(), m = search.size();
+  if (m == 0 || m > n) {
+    out.assign(text);
+    return;
+  }
+  if (replacement.size() > m) {
+    ReplaceGrowing(out, text, search, replacement);
+    return;
+  }
+  // The result fits in the text's length; resize touches only what the buffer lacks.
+  if (out.size() < n) out.resize(n);
+  out.resize(ReplaceInto(text.data(), n, search, replacement, out.data()));
+}
+
+std::string FastReplaceText(std::string_view text, std::string_view search,
+                            std::string_view replacement) {
+  std::string out;
+  FastReplaceTextInto(out, text, search, replacement);
   return out;
 }
 
 void ReplaceAllText(std::string& text, std::string_view search, std::string_view replacement) {
-  if (search.empty()) return;
-  text = FastReplaceText(text, search, replacement);
+  if (search.empty() || search.size() > text.size()) return;
+  if (replacement.size() > search.size()) {
+    text = FastReplaceText(text, search, replacement);
+    return;
+  }
+  // In place: no second buffer for a text that only shrinks. The search and replacement may
+  // point into the text, so they are copied first.
+  const std::string s(search), r(replacement);
+  text.resize(ReplaceInto(text.data(), text.size(), s, r, text.data()));
 }
 
 }  // namespace support

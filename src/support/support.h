@@ -55,6 +55,9 @@ void ForEachLine(std::string_view text, F&& f) {
 void ReplaceAllText(std::string& text, std::string_view search, std::string_view replacement);
 std::string FastReplaceText(std::string_view text, std::string_view search,
                             std::string_view replacement);
+// FastReplaceText into a caller's buffer, whose memory is reused (text must not overlap it).
+void FastReplaceTextInto(std::string& out, std::string_view text, std::string_view search,
+                         std::string_view replacement);
 std::string ShortenText(const std::string& text, int maxLength);
 long double TextToFloatOrZero(std::string_view text);
 // Removes leading and trailing bytes up to and including the blank (blanks, control bytes).

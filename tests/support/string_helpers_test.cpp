@@ -81,10 +81,27 @@ TEST(FastReplaceText, AgreesWithTheReferenceOnRandomTexts) {
       return s;
     };
     std::string text = make(60), search = make(4), replacement = make(5);
-    ASSERT_EQ(support::FastReplaceText(text, search, replacement),
-              ReferenceReplace(text, search, replacement))
+    const std::string expected = ReferenceReplace(text, search, replacement);
+    ASSERT_EQ(support::FastReplaceText(text, search, replacement), expected)
         << testing::PrintToString(text) << " / " << testing::PrintToString(search);
+    std::string inPlace = text;
+    support::ReplaceAllText(inPlace, search, replacement);
+    ASSERT_EQ(inPlace, expected);
+    std::string reused = make(80);  // a dirty buffer of any size
+    support::FastReplaceTextInto(reused, text, search, replacement);
+    ASSERT_EQ(reused, expected);
   }
+}
+
+TEST(ReplaceAllText, SearchAndReplacementMayPointIntoTheText) {
+  std::string text = "ab-AB-ab";
+  std::string_view view(text);
+  support::ReplaceAllText(text, view.substr(0, 2), view.substr(2, 1));
+  EXPECT_EQ(text, "-----");
+  text = "xyXY";
+  view = text;
+  support::ReplaceAllText(text, view.substr(0, 1), view.substr(0, 2));
+  EXPECT_EQ(text, "xyyxyY");
 }
 
 TEST(ShortenText, CutsToMaxLengthWithTwoDots) {
