@@ -45,7 +45,7 @@ TEST(Gaeb2Json, DefaultsAndOptions) {
   // Without --taxh the rate is empty as when the host does not answer.
   const auto plain = Convert({Fixture("sample.d83"), "--decimal-separator", "."});
   EXPECT_NE(plain.out.find("\"TaxRate\":\"00.00\""), std::string::npos);
-  EXPECT_NE(plain.out.find("\"Price\":\"0000000184,50\""), std::string::npos);
+  EXPECT_NE(plain.out.find("\"Price\":\"0000000018,45\""), std::string::npos);
   const auto utf8 = Convert({Fixture("sample.d83"), "--utf8"});
   EXPECT_NE(utf8.out.find("T\xC3\xBCr\xC3\xB6" "ffnung"), std::string::npos);
   const auto ansi = Convert({Fixture("sample.d83")});
