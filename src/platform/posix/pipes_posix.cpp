@@ -312,6 +312,7 @@ class SocketServer final : public PipeServer {
       *error = MapErrno(errno);
       return false;
     }
+    busy_ = busy;
     if (busy) {
       // Fill the backlog with connections of our own and never accept: every client is busy.
       for (int i = 0; i < 64; ++i) {
@@ -327,6 +328,12 @@ class SocketServer final : public PipeServer {
   std::unique_ptr<PipeConnection> Accept(uint32_t* error) override { return AcceptFor(0xFFFFFFFFu, error); }
 
   std::unique_ptr<PipeConnection> AcceptFor(uint32_t timeoutMs, uint32_t* error) override {
+    if (busy_) {
+      // The backlog holds only our own connections; accepting one would free a place.
+      platform::Sleep(timeoutMs == 0xFFFFFFFFu ? 1000 : timeoutMs);
+      *error = kErrorWaitTimeout;
+      return nullptr;
+    }
     const bool forever = timeoutMs == 0xFFFFFFFFu;
     const int64_t deadline = MonotonicMs() + timeoutMs;
     for (;;) {
@@ -360,6 +367,7 @@ class SocketServer final : public PipeServer {
   ino_t ino_ = 0;
   dev_t dev_ = 0;
   std::vector<int> occupants_;
+  bool busy_ = false;
 };
 
 }  // namespace
