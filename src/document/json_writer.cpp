@@ -84,63 +84,157 @@ const WriterTables& CurrentWriterTables() {
   return *cached;
 }
 
-// The output: a list of chunks of growing size, so a big document is never copied while it
-// grows; the one copy is the final join into the result string, freeing chunk by chunk.
+// The output: one string, sized up front from a measuring pass, so the text is written in
+// place and its memory touched once. Room is still checked on every write; a measurement
+// that fell short would only cost a copy.
 class Output {
  public:
-  static constexpr size_t kFirstChunk = 50000;
-  static constexpr size_t kLargestChunk = size_t(16) << 20;
+  static constexpr size_t kSlack = 8;  // escapes are copied as whole 8-byte entries
 
+  explicit Output(size_t expected) { Reset(expected); }
+
+  char* Begin() { return buffer_.data(); }
+  bool HasRoom(const char* p, size_t n) const { return static_cast<size_t>(end_ - p) >= n; }
   // Makes room for n bytes at the write position.
   char* Need(char* p, size_t n) {
     if (static_cast<size_t>(end_ - p) >= n) return p;
-    return NewChunk(p, n);
+    return Grow(p, n);
   }
-  char* Begin() { return NewChunk(nullptr, 0); }
   std::string Take(char* p) {
-    Close(p);
-    std::string text;
-    text.reserve(total_);
-    for (Chunk& chunk : chunks_) {
-      text.append(chunk.data.get(), chunk.used);
-      chunk.data.reset();
-    }
-    chunks_.clear();
-    return text;
+    buffer_.resize(static_cast<size_t>(p - buffer_.data()));
+    return std::move(buffer_);
   }
 
  private:
-  struct Chunk {
-    std::unique_ptr<char[]> data;
-    size_t used = 0;
-  };
-
-  void Close(char* p) {
-    if (chunks_.empty()) return;
-    Chunk& last = chunks_.back();
-    last.used = static_cast<size_t>(p - last.data.get());
-    total_ += last.used;
+  void Reset(size_t size) {
+    buffer_.resize(size + kSlack);
+    end_ = buffer_.data() + size + kSlack;
+  }
+  char* Grow(char* p, size_t n) {
+    const size_t used = static_cast<size_t>(p - buffer_.data());
+    Reset(std::max(used + n, buffer_.size() * 2));
+    return buffer_.data() + used;
   }
 
-  char* NewChunk(char* p, size_t n) {
-    Close(p);
-    const size_t size = std::max(n, nextSize_);
-    nextSize_ = std::min(nextSize_ * 2, kLargestChunk);
-    chunks_.push_back(Chunk{std::make_unique_for_overwrite<char[]>(size), 0});
-    char* begin = chunks_.back().data.get();
-    end_ = begin + size;
-    return begin;
-  }
-
-  std::vector<Chunk> chunks_;
+  std::string buffer_;
   char* end_ = nullptr;
-  size_t nextSize_ = kFirstChunk;
-  size_t total_ = 0;
+};
+
+// Eight bytes at once, all in 0x20..0x7E and none of the quote, the solidus or the
+// backslash: true only when each would leave unchanged.
+bool AllPlainAscii(const uint8_t* s) {
+  uint64_t x;
+  std::memcpy(&x, s, 8);
+  constexpr uint64_t ones = 0x0101010101010101ull, highs = 0x8080808080808080ull;
+  if (x & highs) return false;
+  if (((x - ones * 0x20) & ~x & highs) != 0) return false;
+  auto hasByte = [x](uint8_t b) {
+    const uint64_t y = x ^ (ones * b);
+    return ((y - ones) & ~y & highs) != 0;
+  };
+  return !hasByte('"') && !hasByte('/') && !hasByte('\\') && !hasByte(0x7F);
+}
+
+// Escaped lengths of a string's content, without its quotes.
+size_t NarrowLength(const WriterTables& t, std::string_view units) {
+  const auto* s = reinterpret_cast<const uint8_t*>(units.data());
+  const size_t n = units.size();
+  size_t length = n, i = 0;
+  if (t.asciiPlain)
+    for (; i + 8 <= n; i += 8)
+      if (!AllPlainAscii(s + i))
+        for (size_t j = i; j < i + 8; ++j) length += t.ofNarrowUnit[s[j]].len - 1u;
+  for (; i < n; ++i) length += t.ofNarrowUnit[s[i]].len - 1u;
+  return length;
+}
+
+size_t BytesLength(const WriterTables& t, std::string_view bytes) {
+  size_t length = 0;
+  for (unsigned char b : bytes) length += t.ofByte[b].len;
+  return length;
+}
+
+// Walks the units of a wide text as the ANSI conversion sees them: a high surrogate followed
+// by a low one is one character.
+template <class F>
+void ForEachAnsiPiece(const AnsiTables& ansi, std::string_view bytes, F&& f) {
+  const auto* s = reinterpret_cast<const uint8_t*>(bytes.data());
+  const size_t n = bytes.size() / 2;
+  for (size_t i = 0; i < n; ++i) {
+    const char16_t u = static_cast<char16_t>(s[2 * i] | (s[2 * i + 1] << 8));
+    if (u >= 0xD800 && u <= 0xDFFF) {
+      const bool pair = u <= 0xDBFF && i + 1 < n && (s[2 * i + 3] & 0xFC) == 0xDC;
+      if (pair) ++i;
+      for (unsigned char b : pair ? ansi.surrogatePair : ansi.loneSurrogate) f(b);
+    } else {
+      f(ansi.fromWide[u]);
+    }
+  }
+}
+
+size_t WideLength(const WriterTables& t, std::string_view bytes) {
+  size_t length = 0;
+  ForEachAnsiPiece(*t.ansi, bytes, [&](uint8_t b) { length += t.ofByte[b].len; });
+  return length;
+}
+
+std::string ConvertToAnsi(const CompactText& text) {
+  std::string bytes;
+  platform::WideToMultiByte(platform::kCodePageAnsi, text.ToWide(), bytes);
+  return bytes;
+}
+
+// The exact length of the text, walked the same way as the writer below.
+class TextMeasure {
+ public:
+  explicit TextMeasure(const WriterTables& tables) : t_(tables) {}
+
+  size_t Value(const TZVCustomJSON& value) const {
+    switch (value.KindCode()) {
+      case js_Number: {
+        char buffer[kNumberTextMax];
+        return FormatNumberText(static_cast<const TkxJSONnumber&>(value).NumberValue, buffer);
+      }
+      case js_String: return String(static_cast<const TkxJSONstring&>(value).TextValue);
+      case js_Boolean: return static_cast<const TkxJSONboolean&>(value).FlagValue ? 4 : 5;
+      case js_Null: return 4;
+      case js_List: {
+        const auto& items = static_cast<const TZVSONList&>(value).Items;
+        size_t n = 2 + (items.empty() ? 0 : items.size() - 1);
+        for (const auto& item : items) n += Value(*item);
+        return n;
+      }
+      case js_Object: {
+        const auto& members = static_cast<const TZVJSON&>(value).Members();
+        size_t n = 2 + (members.empty() ? 0 : members.size() - 1);
+        for (const TkxJSONobjectmethod& member : members) n += Member(member);
+        return n;
+      }
+      default:
+        if (auto* member = dynamic_cast<const TkxJSONobjectmethod*>(&value)) return Member(*member);
+        return 0;
+    }
+  }
+
+ private:
+  size_t Member(const TkxJSONobjectmethod& member) const {
+    return String(member.MemberName) + 1 + (member.MemberValue ? Value(*member.MemberValue) : 4);
+  }
+
+  size_t String(const CompactText& text) const {
+    if (text.empty()) return 2;
+    if (!t_.ansi->singleByte) return 2 + BytesLength(t_, ConvertToAnsi(text));
+    if (text.IsNarrow()) return 2 + NarrowLength(t_, text.NarrowUnits());
+    return 2 + WideLength(t_, text.WideBytes());
+  }
+
+  const WriterTables& t_;
 };
 
 class TextWriter {
  public:
-  explicit TextWriter(const WriterTables& tables) : t_(tables), p_(out_.Begin()) {}
+  TextWriter(const WriterTables& tables, size_t expected)
+      : t_(tables), out_(expected), p_(out_.Begin()) {}
 
   std::string Take() { return out_.Take(p_); }
 
@@ -160,9 +254,8 @@ class TextWriter {
   }
 
  private:
-  static constexpr size_t kSegment = 4096;  // units escaped per room check
   static constexpr size_t kRoomPerUnit = 6;  // "\u001B" is the longest escape
-  static constexpr size_t kSlack = 8;        // escapes are copied as whole entries
+  static constexpr size_t kSlack = Output::kSlack;
 
   void Raw(const char* s, size_t n) {
     p_ = out_.Need(p_, n);
@@ -175,8 +268,8 @@ class TextWriter {
   }
 
   void Number(long double value) {
-    p_ = out_.Need(p_, kNumberTextMax);
-    p_ += FormatNumberText(value, p_);
+    char buffer[kNumberTextMax];
+    Raw(buffer, FormatNumberText(value, buffer));
   }
 
   void List(const TZVSONList& list) {
@@ -221,75 +314,39 @@ class TextWriter {
   void NarrowString(std::string_view units) {
     const auto* s = reinterpret_cast<const uint8_t*>(units.data());
     const uint8_t* const end = s + units.size();
-    p_ = out_.Need(p_, 1);
-    *p_++ = '"';
+    // The worst case fits nearly always; only near the end of the text is it measured.
+    const size_t worst = units.size() * kRoomPerUnit + 2 + kSlack;
+    char* q = out_.HasRoom(p_, worst) ? p_ : out_.Need(p_, NarrowLength(t_, units) + 2 + kSlack);
+    *q++ = '"';
     while (s < end) {
-      const size_t m = std::min(static_cast<size_t>(end - s), kSegment);
-      char* q = out_.Need(p_, m * kRoomPerUnit + kSlack + 1);
-      const uint8_t* const segEnd = s + m;
-      while (s < segEnd) {
-        while (t_.asciiPlain && s + 8 <= segEnd && AllPlainAscii(s)) {
-          std::memcpy(q, s, 8);
-          q += 8;
-          s += 8;
-        }
-        while (s < segEnd && t_.plainUnit[*s]) *q++ = static_cast<char>(*s++);
-        if (s == segEnd) break;
-        const Escape& e = t_.ofNarrowUnit[*s++];
-        std::memcpy(q, &e.seq, sizeof e.seq);
-        q += e.len;
+      while (t_.asciiPlain && s + 8 <= end && AllPlainAscii(s)) {
+        std::memcpy(q, s, 8);
+        q += 8;
+        s += 8;
       }
-      p_ = q;
+      while (s < end && t_.plainUnit[*s]) *q++ = static_cast<char>(*s++);
+      if (s == end) break;
+      const Escape& e = t_.ofNarrowUnit[*s++];
+      std::memcpy(q, &e.seq, sizeof e.seq);
+      q += e.len;
     }
-    *p_++ = '"';
-  }
-
-  // Eight bytes at once, all in 0x20..0x7E and none of the quote, the solidus or the
-  // backslash: true only when each would leave unchanged.
-  static bool AllPlainAscii(const uint8_t* s) {
-    uint64_t x;
-    std::memcpy(&x, s, 8);
-    constexpr uint64_t ones = 0x0101010101010101ull, highs = 0x8080808080808080ull;
-    if (x & highs) return false;
-    if (((x - ones * 0x20) & ~x & highs) != 0) return false;
-    auto hasByte = [x](uint8_t b) {
-      const uint64_t y = x ^ (ones * b);
-      return ((y - ones) & ~y & highs) != 0;
-    };
-    return !hasByte('"') && !hasByte('/') && !hasByte('\\') && !hasByte(0x7F);
+    *q++ = '"';
+    p_ = q;
   }
 
   void WideString(std::string_view bytes) {
-    const auto* s = reinterpret_cast<const uint8_t*>(bytes.data());
-    const size_t n = bytes.size() / 2;
-    const AnsiTables& ansi = *t_.ansi;
-    p_ = out_.Need(p_, 1);
+    p_ = out_.Need(p_, WideLength(t_, bytes) + 2 + kSlack);
     *p_++ = '"';
-    for (size_t i = 0; i < n; ++i) {
-      const char16_t u = static_cast<char16_t>(s[2 * i] | (s[2 * i + 1] << 8));
-      p_ = out_.Need(p_, 2 * kRoomPerUnit + kSlack + 1);
-      if (u >= 0xD800 && u <= 0xDFFF) {
-        const bool pair = u <= 0xDBFF && i + 1 < n &&
-                          ((s[2 * i + 3] << 8) & 0xFC00) == 0xDC00;
-        if (pair) ++i;
-        for (unsigned char b : pair ? ansi.surrogatePair : ansi.loneSurrogate) Escaped(b);
-        continue;
-      }
-      Escaped(ansi.fromWide[u]);
-    }
+    ForEachAnsiPiece(*t_.ansi, bytes, [this](uint8_t b) { Escaped(b); });
     *p_++ = '"';
   }
 
   // Code pages of more than one byte per character: the platform converts the whole text.
   void ConvertedString(const CompactText& text) {
-    std::string bytes;
-    platform::WideToMultiByte(platform::kCodePageAnsi, text.ToWide(), bytes);
-    p_ = out_.Need(p_, 1);
+    const std::string bytes = ConvertToAnsi(text);
+    p_ = out_.Need(p_, BytesLength(t_, bytes) + 2 + kSlack);
     *p_++ = '"';
-    for (unsigned char b : bytes) {
-      p_ = out_.Need(p_, kRoomPerUnit + kSlack + 1);
-      Escaped(b);
-    }
+    for (unsigned char b : bytes) Escaped(b);
     *p_++ = '"';
   }
 
@@ -324,7 +381,8 @@ std::string FolderPart(const std::string& fileName) {
 
 std::string TZVJSONText::WriteText(const TZVCustomJSON* value) {
   if (!value) return {};
-  TextWriter writer(CurrentWriterTables());
+  const WriterTables& tables = CurrentWriterTables();
+  TextWriter writer(tables, TextMeasure(tables).Value(*value));
   writer.Value(*value);
   return writer.Take();
 }

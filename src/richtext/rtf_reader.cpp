@@ -710,7 +710,7 @@ class Reader {
         case 186: ending = " baltic"; break;
         default: continue;
       }
-      if (EndsWithNoCase(font.name, ending)) font.name.resize(font.name.size() - ending.size());
+      if (EndsWithNoCase(font.name, ending)) font.name.erase(font.name.size() - ending.size());
     }
   }
 

@@ -76,14 +76,17 @@ TEST(Importer, OnlyTheFirstDroppedFileIsImported) {
 
 TEST(Importer, NothingToImportSendsNothing) {
   const std::string missing = Fixture("missing.d83");
-  const std::vector<std::vector<std::string>> cases = {
+  std::vector<std::vector<std::string>> cases = {
       {"2", "x", "x", ""},
       {"2", "x", "x"},
       {"2", "x", "x", missing},
       {"2", "x", "x", "<br>" + Fixture("sample.d83")},
-      {"2", "x", "x", Fixture("sample.d83") + " "},  // the name is taken as it stands
-      {"2", "x", "x", Fixture("")},                  // a folder
+      {"2", "x", "x", Fixture("")},  // a folder
   };
+#ifndef _WIN32
+  // The name is taken as it stands; Windows itself drops a trailing blank and finds the file.
+  cases.push_back({"2", "x", "x", Fixture("sample.d83") + " "});
+#endif
   for (const auto& args : cases) {
     SCOPED_TRACE(args.size() > 3 ? args[3] : "(no argument 4)");
     ImportRun run = Import(args, 0);

@@ -141,12 +141,19 @@ class Reader {
   size_t at_ = 0;
 };
 
+std::string Counted(char open, size_t count, char close) {
+  std::string text(1, open);
+  text += std::to_string(count);
+  text += close;
+  return text;
+}
+
 std::string Cell(const JsonValue* v) {
   if (!v) return "";
   std::string text;
   switch (v->kind) {
-    case JsonValue::Array: return "[" + std::to_string(v->items.size()) + "]";
-    case JsonValue::Object: return "{" + std::to_string(v->members.size()) + "}";
+    case JsonValue::Array: return Counted('[', v->items.size(), ']');
+    case JsonValue::Object: return Counted('{', v->members.size(), '}');
     case JsonValue::Null: return "null";
     default: text = v->text;
   }
@@ -157,7 +164,10 @@ std::string Cell(const JsonValue* v) {
     else shown.push_back(static_cast<unsigned char>(c) < ' ' ? ' ' : c);
   }
   constexpr size_t kWidest = 40;
-  if (shown.size() > kWidest) shown = shown.substr(0, kWidest - 3) + "...";
+  if (shown.size() > kWidest) {
+    shown.resize(kWidest - 3);
+    shown.append("...");
+  }
   return shown;
 }
 
@@ -203,7 +213,9 @@ std::string PartsTable(const std::string& json) {
   for (const auto& row : rows) {
     for (size_t c = 0; c < row.size(); ++c) widths[c] = std::max(widths[c], row[c].size());
   }
-  std::string out = "Parts: " + std::to_string(parts->items.size()) + "\n";
+  std::string out = "Parts: ";
+  out += std::to_string(parts->items.size());
+  out += '\n';
   for (const auto& row : rows) {
     std::string line;
     for (size_t c = 0; c < row.size(); ++c) {
@@ -211,7 +223,8 @@ std::string PartsTable(const std::string& json) {
       line += row[c];
       if (c + 1 < row.size()) line.append(widths[c] - row[c].size(), ' ');
     }
-    out += line + "\n";
+    out += line;
+    out += '\n';
   }
   return out;
 }

@@ -116,7 +116,14 @@ int StubServer::Run(const volatile std::sig_atomic_t* stop) {
   }
   if (options_.locationFile) {
     std::string path = support::TempSubFolder("") + "ZVX-EXCHANGELOCALSERVICE.TXT";
-    if (platform::WriteWholeFileExclusive(path, options_.pipe + "\r\n") != 0) {
+    // A client may be reading the previous name right now: its shared hold makes the
+    // exclusive create fail with a sharing violation for a moment, so try again for a while.
+    uint32_t error = platform::WriteWholeFileExclusive(path, options_.pipe + "\r\n");
+    for (int i = 0; error == 32 && i < 500; ++i) {
+      platform::Sleep(10);
+      error = platform::WriteWholeFileExclusive(path, options_.pipe + "\r\n");
+    }
+    if (error != 0) {
       err_ << "cannot write " << path << "\n";
       return 1;
     }

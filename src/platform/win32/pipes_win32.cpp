@@ -1,9 +1,7 @@
 // Pipes over the Win32 named-pipe API. The client side is plain synchronous I/O as the client
 // expects; the server side uses overlapped I/O only so that it can wait with a time-out.
-// Our declarations first, so that the Win32 name macros cannot rename them.
+#include "platform/win32/windows_api.h"
 #include "platform/platform.h"
-
-#include <windows.h>
 
 #include <algorithm>
 #include <atomic>

@@ -85,9 +85,12 @@ void OverrideDecimalSeparator(char separator) { overriddenSeparator.store(separa
 
 void MessageBox(const std::string& text, const std::string& caption) {
   if (MessagesToStderr()) {
+    // Straight to the handle: the C runtime's text mode would turn the newline into CR LF.
     std::string line = caption + ": " + text + "\n";
-    std::fwrite(line.data(), 1, line.size(), stderr);
     std::fflush(stderr);
+    DWORD written = 0;
+    ::WriteFile(::GetStdHandle(STD_ERROR_HANDLE), line.data(), static_cast<DWORD>(line.size()),
+                &written, nullptr);
     return;
   }
   ::MessageBoxA(nullptr, text.c_str(), caption.c_str(), MB_OK | MB_TASKMODAL);
