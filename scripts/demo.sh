@@ -6,6 +6,7 @@
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
+bash "$root/scripts/setup.sh" demo
 build=${GAEB_BUILD_DIR:-$root/build/linux}
 sample=${1:-$root/samples/kita_rohbau.d83}
 importer=$build/src/launcher/gaeb-importer

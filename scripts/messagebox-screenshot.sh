@@ -11,6 +11,11 @@ build=${GAEB_WIN_BUILD_DIR:-$root/build/windows}
 out=${1:-$root/build/messagebox.png}
 exe=$build/src/launcher/gaeb-importer.exe
 
+bash "$root/scripts/setup.sh" test
+for p in x11-apps imagemagick; do
+  dpkg -s "$p" >/dev/null 2>&1 || DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "$p"
+done
+
 if [ ! -f "$build/CMakeCache.txt" ]; then
   cmake --preset windows -B "$build" >/dev/null
 fi

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds and tests every preset in turn: linux, linux-asan, windows (cross-built, run under Wine).
+# Sets the machine up, then builds and tests every preset in turn: linux, linux-asan, windows (cross-built, run under Wine).
 # Each preset is built and tested even when an earlier one failed; the exit code tells whether
 # all passed.   scripts/test.sh [PRESET...]
 # GAEB_BUILD_ROOT puts the build folders elsewhere (default build/, one folder per preset).
@@ -7,6 +7,7 @@ set -uo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
+bash scripts/setup.sh test || { echo "setup failed"; exit 1; }
 presets=("$@")
 [ ${#presets[@]} -gt 0 ] || presets=(linux linux-asan windows)
 jobs=${GAEB_JOBS:-2}

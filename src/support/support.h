@@ -59,6 +59,7 @@ std::string FastReplaceText(std::string_view text, std::string_view search,
 void FastReplaceTextInto(std::string& out, std::string_view text, std::string_view search,
                          std::string_view replacement);
 std::string ShortenText(const std::string& text, int maxLength);
+std::string AnsiToUtf8(const std::string& ansi);
 long double TextToFloatOrZero(std::string_view text);
 // Removes leading and trailing bytes up to and including the blank (blanks, control bytes).
 std::string_view TrimView(std::string_view text);

@@ -68,6 +68,7 @@ void ImportsEveryCorpusFile(const std::string& folder) {
 }
 
 TEST(Gaeb2Json, CorpusGAEB90) { ImportsEveryCorpusFile("gaeb90"); }
+TEST(Gaeb2Json, CorpusTagged) { ImportsEveryCorpusFile("gaeb2000"); }
 
 }  // namespace
 }  // namespace e2e

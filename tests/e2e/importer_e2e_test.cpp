@@ -105,9 +105,9 @@ TEST(Importer, XmlIsRefusedButTheBareDocumentIsSent) {
             "\"UpdateParts\":false,\"AppendMode\":true}],\"Description\":\"GAEB\"}");
 }
 
-TEST(Importer, GAEB90FilesArriveAsParts) {
+TEST(Importer, FilesOfBothFormsArriveAsParts) {
   for (const char* name : {"sample.d83", "no_mask.d83", "short_mask.d83", "blank_mask.d83",
-                           "empty.d83"}) {
+                           "empty.d83", "sample.p83"}) {
     SCOPED_TRACE(name);
     ImportRun run = Import({"2", "x", "x", Fixture(name)}, 3);
     EXPECT_EQ(run.importer.err, "");

@@ -100,6 +100,10 @@ bool StubServer::Serve(platform::PipeConnection& pipe) {
        << " end=" << end << "\n";
   if (options_.table && request.data) {
     std::string table = PartsTable(platform::WideToAnsi(*request.data));
+#ifndef _WIN32
+    // Widths are counted in ANSI bytes; a POSIX terminal then wants the letters in UTF-8.
+    table = support::AnsiToUtf8(table);
+#endif
     if (!table.empty()) out_ << table;
   }
   out_.flush();

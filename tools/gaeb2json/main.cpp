@@ -20,33 +20,6 @@ const char kUsage[] =
     "  --utf8                  write UTF-8 instead of the ANSI bytes\n"
     "exit status: 0 imported, 1 a message was shown, 2 missing file or bad options\n";
 
-std::string Utf8(const std::string& ansi) {
-  const std::u16string wide = platform::AnsiToWide(ansi);
-  std::string out;
-  out.reserve(wide.size() + wide.size() / 8);
-  for (size_t i = 0; i < wide.size(); ++i) {
-    uint32_t c = wide[i];
-    if (c >= 0xD800 && c < 0xDC00 && i + 1 < wide.size() && wide[i + 1] >= 0xDC00 &&
-        wide[i + 1] < 0xE000)
-      c = 0x10000 + ((c - 0xD800) << 10) + (wide[++i] - 0xDC00);
-    if (c < 0x80) {
-      out += static_cast<char>(c);
-    } else if (c < 0x800) {
-      out += static_cast<char>(0xC0 | (c >> 6));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-      out += static_cast<char>(0xE0 | (c >> 12));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-      out += static_cast<char>(0xF0 | (c >> 18));
-      out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-  }
-  return out;
-}
 
 struct Options {
   std::string file;
@@ -65,7 +38,7 @@ class TOfflineGAEBParser : public import::TGAEBParser {
 
   void Report(const std::string& text) {
     std::string line = std::string(import::kApplicationTitle) + ": " + text + "\n";
-    if (options_.utf8) line = Utf8(line);
+    if (options_.utf8) line = support::AnsiToUtf8(line);
     std::fwrite(line.data(), 1, line.size(), stderr);
     MessageShown = true;
   }
@@ -134,7 +107,7 @@ int main() {
     parser.Report(e.what());
   }
   if (parser.Delivered) {
-    const std::string out = options.utf8 ? Utf8(parser.Document) : parser.Document;
+    const std::string out = options.utf8 ? support::AnsiToUtf8(parser.Document) : parser.Document;
     std::fwrite(out.data(), 1, out.size(), stdout);
     std::fflush(stdout);
   }
