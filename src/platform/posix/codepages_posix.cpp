@@ -313,16 +313,4 @@ std::string OemToAnsi(std::string_view oem) {
 
 bool IsAnsiLeadByte(unsigned char /*byte*/) { return false; }  // 1252 has no lead bytes
 
-std::u16string AnsiToWide(std::string_view ansi) {
-  std::u16string out;
-  MultiByteToWide(kCodePageAnsi, ansi, out);
-  return out;
-}
-
-std::string WideToAnsi(std::u16string_view text) {
-  std::string out;
-  WideToMultiByte(kCodePageAnsi, text, out);
-  return out;
-}
-
 }  // namespace platform

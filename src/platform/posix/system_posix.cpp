@@ -12,12 +12,9 @@
 #include <mutex>
 
 #include "platform/platform.h"
+#include "platform/system_separator.h"
 
 namespace platform {
-
-namespace {
-
-std::atomic<char> overriddenSeparator{0};
 
 // The environment's LC_NUMERIC, read without setlocale so no program has to call it.
 char SystemDecimalSeparator() {
@@ -33,15 +30,6 @@ char SystemDecimalSeparator() {
   }();
   return separator;
 }
-
-}  // namespace
-
-char DecimalSeparator() {
-  char forced = overriddenSeparator.load();
-  return forced ? forced : SystemDecimalSeparator();
-}
-
-void OverrideDecimalSeparator(char separator) { overriddenSeparator.store(separator); }
 
 void MessageBox(const std::string& text, const std::string& caption) {
   std::string line = caption + ": " + text + "\n";

@@ -9,12 +9,9 @@
 #include <exception>
 
 #include "platform/platform.h"
+#include "platform/system_separator.h"
 
 namespace platform {
-
-namespace {
-
-std::atomic<char> overriddenSeparator{0};
 
 char SystemDecimalSeparator() {
   static const char separator = [] {
@@ -24,6 +21,8 @@ char SystemDecimalSeparator() {
   }();
   return separator;
 }
+
+namespace {
 
 bool MessagesToStderr() { return GetEnv("GAEB_IMPORTER_MESSAGES") == "stderr"; }
 
@@ -75,13 +74,6 @@ std::vector<std::string> SplitCommandLine(const char* line) {
 }
 
 }  // namespace
-
-char DecimalSeparator() {
-  char forced = overriddenSeparator.load();
-  return forced ? forced : SystemDecimalSeparator();
-}
-
-void OverrideDecimalSeparator(char separator) { overriddenSeparator.store(separator); }
 
 void MessageBox(const std::string& text, const std::string& caption) {
   if (MessagesToStderr()) {
