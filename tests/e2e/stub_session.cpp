@@ -1,5 +1,6 @@
 #include "stub_session.h"
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <filesystem>
@@ -14,11 +15,11 @@ namespace fs = std::filesystem;
 
 namespace {
 std::atomic<int> g_counter{0};
+}  // namespace
 
 std::string LocationFile() {
   return support::TempSubFolder("") + "ZVX-EXCHANGELOCALSERVICE.TXT";
 }
-}  // namespace
 
 std::string Program(const char* path) {
   std::string p = path;
@@ -35,17 +36,24 @@ std::string ReadFile(const std::string& path) {
   return s.str();
 }
 
-StubSession::StubSession(const std::vector<std::string>& settings, int requests) {
+StubSession::StubSession(const std::vector<std::string>& settings, int requests)
+    : StubSession(StubSetup{settings, requests, {}, 30, true}) {}
+
+StubSession::StubSession(const StubSetup& setup) : endRequest_(setup.endRequest) {
   const auto now = std::chrono::steady_clock::now().time_since_epoch().count();
   pipe_ = "gaeb-e2e-" + std::to_string(now % 1000000007) + "-" + std::to_string(++g_counter);
   saveDir_ = (fs::temp_directory_path() / pipe_).string();
   fs::create_directories(saveDir_);
-  std::vector<std::string> args{"--pipe", pipe_, "--save-dir", saveDir_, "--requests",
-                                std::to_string(requests + 1), "--max-seconds", "30"};
-  for (const std::string& s : settings) {
+  std::vector<std::string> args{"--pipe", pipe_, "--save-dir", saveDir_, "--max-seconds",
+                                std::to_string(setup.maxSeconds)};
+  if (setup.requests >= 0) {
+    args.insert(args.end(), {"--requests", std::to_string(setup.requests + (endRequest_ ? 1 : 0))});
+  }
+  for (const std::string& s : setup.settings) {
     args.push_back("--setting");
     args.push_back(s);
   }
+  args.insert(args.end(), setup.faults.begin(), setup.faults.end());
   thread_ = std::thread([this, args] { result_ = platform::RunProcess(Program(GAEB_STUB), args); });
   for (int i = 0; i < 1000 && !listening_; ++i) {
     std::vector<std::string> lines;
@@ -69,10 +77,15 @@ Received StubSession::Finish() {
   if (!finished_) {
     finished_ = true;
     std::string value;
-    if (listening_) exchange::ReadIPCValueSync("E2E-END", false, "", value);
+    if (listening_ && endRequest_) exchange::ReadIPCValueSync("E2E-END", false, "", value);
     thread_.join();
   }
   r.stubOutput = result_.out;
+  r.stubErrors = result_.err;
+  std::istringstream errors(result_.err);
+  for (std::string line; std::getline(errors, line);) {
+    if (line.rfind("refused connection", 0) == 0) ++r.refused;
+  }
   std::istringstream lines(result_.out);
   for (std::string line; std::getline(lines, line);) {
     const size_t c = line.find("command=");
@@ -80,11 +93,16 @@ Received StubSession::Finish() {
     std::string command = line.substr(c + 8, line.find(' ', c) - c - 8);
     if (command != "E2E-END") r.commands.push_back(command);
   }
+  std::vector<std::string> saved;
   for (const auto& entry : fs::directory_iterator(saveDir_)) {
     const std::string name = entry.path().filename().string();
     if (name.size() > 12 && name.substr(name.size() - 12) == "-OUTDATA.txt")
-      r.outdata = ReadFile(entry.path().string());
+      saved.push_back(entry.path().string());
   }
+  // The stub numbers its files in the order of the requests.
+  std::sort(saved.begin(), saved.end());
+  for (const std::string& path : saved) r.outdataAll.push_back(ReadFile(path));
+  if (!saved.empty()) r.outdata = r.outdataAll.back();
   return r;
 }
 
