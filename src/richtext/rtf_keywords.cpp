@@ -393,32 +393,64 @@ TRtfKeyword gKeywords[] = {
     {"jclisttab", 0, false, TRtfKeywordKind::kProperty, kPropOther, 2},
 };
 
-struct Sorted {
-  Sorted() {
+// The control word is looked up for every keyword of every text: an open-addressing hash over
+// the sorted table keeps that to one probe or two instead of a binary search of string
+// compares.
+class KeywordIndex {
+ public:
+  KeywordIndex() {
     std::stable_sort(std::begin(gKeywords), std::end(gKeywords),
                      [](const TRtfKeyword& a, const TRtfKeyword& b) {
                        return std::string_view(a.name) < std::string_view(b.name);
                      });
+    for (const TRtfKeyword& keyword : gKeywords) {
+      const std::string_view name(keyword.name);
+      size_t slot = Hash(name) & kMask;
+      // Equal names keep the first entry of the sorted table.
+      while (slots_[slot].keyword && slots_[slot].name != name) slot = (slot + 1) & kMask;
+      if (!slots_[slot].keyword) slots_[slot] = {&keyword, name};
+    }
   }
+
+  const TRtfKeyword* Find(std::string_view word) const {
+    for (size_t slot = Hash(word) & kMask;; slot = (slot + 1) & kMask) {
+      const Slot& s = slots_[slot];
+      if (!s.keyword) return nullptr;
+      if (s.name == word) return s.keyword;
+    }
+  }
+
+ private:
+  static constexpr size_t kSlots = 1024;  // a power of two, under half full
+  static constexpr size_t kMask = kSlots - 1;
+  static_assert(std::size(gKeywords) * 2 <= kSlots);
+
+  struct Slot {
+    const TRtfKeyword* keyword = nullptr;
+    std::string_view name;
+  };
+
+  static size_t Hash(std::string_view word) {
+    uint32_t h = 2166136261u;
+    for (unsigned char c : word) h = (h ^ c) * 16777619u;
+    return h ^ (h >> 15);
+  }
+
+  Slot slots_[kSlots];
 };
 
-// Sorted once, at the first lookup; read-only afterwards.
-void EnsureSorted() { static const Sorted sorted; }
+// Built once, at the first lookup; read-only afterwards.
+const KeywordIndex& Index() {
+  static const KeywordIndex index;
+  return index;
+}
 
 }  // namespace
 
-const TRtfKeyword* FindKeyword(std::string_view word) {
-  EnsureSorted();
-  const TRtfKeyword* first = std::begin(gKeywords);
-  const TRtfKeyword* last = std::end(gKeywords);
-  const TRtfKeyword* it = std::lower_bound(
-      first, last, word, [](const TRtfKeyword& k, std::string_view w) { return k.name < w; });
-  if (it == last || std::string_view(it->name) != word) return nullptr;
-  return it;
-}
+const TRtfKeyword* FindKeyword(std::string_view word) { return Index().Find(word); }
 
 const TRtfKeyword* KeywordTable(size_t* count) {
-  EnsureSorted();
+  Index();
   *count = std::size(gKeywords);
   return gKeywords;
 }

@@ -1,4 +1,4 @@
-// The control words the reader knows, sorted once and found by binary search.
+// The control words the reader knows, sorted once and found through a hash index.
 #pragma once
 
 #include <cstddef>

@@ -13,7 +13,12 @@ constexpr unsigned kDefaultCodePage = 0;  // the system ANSI code page
 
 TRtfPlainConverter::TRtfPlainConverter(TMemoryStream& stream)
     : document_(std::make_unique<TRtfDocument>()), styles_(std::make_unique<TTextStyleTable>()) {
-  const std::string_view data = std::string_view(stream.data).substr(stream.position);
+  std::string text = Convert(std::string_view(stream.data).substr(stream.position));
+  stream.data = std::move(text);
+  stream.position = 0;
+}
+
+std::string TRtfPlainConverter::Convert(std::string_view data) {
   TRtfReadSettings settings;
   settings.skipHidden = true;
   settings.defaultCodePage = kDefaultCodePage;
@@ -24,19 +29,16 @@ TRtfPlainConverter::TRtfPlainConverter(TMemoryStream& stream)
     styles_ = std::make_unique<TTextStyleTable>();
     LoadPlainText(data, *document_);
   }
-  std::string text = document_->Text(*styles_, kDefaultCodePage);
-  stream.data = std::move(text);
-  stream.position = 0;
+  return document_->Text(*styles_, kDefaultCodePage);
 }
 
 std::string RtfToPlainText(const std::string& text) {
   const size_t start = text.find("{\\rtf1");
   if (start == std::string::npos) return text;
-  TMemoryStream stream;
-  stream.data.assign(text, start, std::string::npos);
-  stream.position = 0;
-  { TRtfPlainConverter converter(stream); }
-  return std::move(stream.data);
+  // Read straight from the caller's text: a copy into a stream first would add the whole
+  // input to the peak.
+  TRtfPlainConverter converter;
+  return converter.Convert(std::string_view(text).substr(start));
 }
 
 }  // namespace richtext

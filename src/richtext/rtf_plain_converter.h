@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "richtext/rtf_document.h"
 
@@ -25,6 +26,12 @@ class TRtfPlainConverter {
   bool UsedRawText() const { return usedRawText_; }
 
  private:
+  friend std::string RtfToPlainText(const std::string& text);
+  TRtfPlainConverter()
+      : document_(std::make_unique<TRtfDocument>()), styles_(std::make_unique<TTextStyleTable>()) {}
+  // The plain text of the RTF bytes; the data is only read.
+  std::string Convert(std::string_view data);
+
   std::unique_ptr<TRtfDocument> document_;
   std::unique_ptr<TTextStyleTable> styles_;
   bool usedRawText_ = false;
