@@ -6,12 +6,18 @@ namespace document {
 
 TkxBalTree::TkxBalTree() : TkxBalTree(nullptr) {}
 
-TkxBalTree::TkxBalTree(const NameSource* source) : source_(source) {
-  nodes_.push_back(TkxBalNode{Sentinel, Sentinel, 0, -1});
-  if (!source_) ownNames_.emplace_back();
+// The arena, and with it the sentinel, is made by the first insert: an empty tree (and so an
+// empty object) allocates nothing.
+TkxBalTree::TkxBalTree(const NameSource* source) : source_(source) {}
+
+const TkxBalNode& TkxBalTree::Node(int32_t index) const {
+  static const TkxBalNode kSentinelNode{Sentinel, Sentinel, 0, -1};
+  return nodes_.empty() ? kSentinelNode : nodes_[index];
 }
 
 const CompactText& TkxBalTree::NodeName(int32_t index) const {
+  static const CompactText kNoName;
+  if (index == Sentinel) return kNoName;
   return source_ ? source_->NameAt(nodes_[index].ItemIndex) : ownNames_[index];
 }
 
@@ -24,7 +30,12 @@ bool TkxBalTree::InsertName(const CompactText& name, int32_t position) {
 // Works on indices, never on references into the arena, because a new node may move it.
 int32_t TkxBalTree::Insert(int32_t t, const CompactText& name, int32_t position, bool& inserted) {
   if (t == Sentinel) {
-    GrowForOneMore(nodes_);
+    if (nodes_.empty()) {
+      nodes_.reserve(kFirstMembers + 1);
+      nodes_.push_back(TkxBalNode{Sentinel, Sentinel, 0, -1});
+      if (!source_) ownNames_.emplace_back();
+    }
+    GrowForOneMore(nodes_, kFirstMembers + 1);
     nodes_.push_back(TkxBalNode{Sentinel, Sentinel, 1, position});
     if (!source_) {
       GrowForOneMore(ownNames_);
@@ -76,12 +87,10 @@ int32_t TkxBalTree::FindIndex(const CompactText& name) const {
 }
 
 void TkxBalTree::ClearTree() {
-  nodes_.resize(1);
+  nodes_.clear();
   nodes_.shrink_to_fit();
-  if (!source_) {
-    ownNames_.resize(1);
-    ownNames_.shrink_to_fit();
-  }
+  ownNames_.clear();
+  ownNames_.shrink_to_fit();
   root_ = Sentinel;
 }
 

@@ -42,9 +42,9 @@ class TkxBalTree {
 
   static constexpr int32_t Sentinel = 0;
   int32_t TreeRoot() const { return root_; }
-  const TkxBalNode& Node(int32_t index) const { return nodes_[index]; }
+  const TkxBalNode& Node(int32_t index) const;
   const CompactText& NodeName(int32_t index) const;
-  int32_t NodeCount() const { return static_cast<int32_t>(nodes_.size()) - 1; }
+  int32_t NodeCount() const { return nodes_.empty() ? 0 : static_cast<int32_t>(nodes_.size()) - 1; }
 
  private:
   int32_t Insert(int32_t t, const CompactText& name, int32_t position, bool& inserted);
@@ -52,7 +52,8 @@ class TkxBalTree {
   int32_t Split(int32_t t);
 
   const NameSource* source_ = nullptr;
-  std::vector<TkxBalNode> nodes_;       // [0] is the sentinel: links to itself, level 0
+  std::vector<TkxBalNode> nodes_;       // [0] is the sentinel: links to itself, level 0;
+                                        // empty until the first name
   std::vector<CompactText> ownNames_;   // by arena index, only without a source
   int32_t root_ = Sentinel;
 };

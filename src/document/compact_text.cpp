@@ -2,28 +2,43 @@
 
 #include <algorithm>
 #include <cstring>
+#include <stdexcept>
 
 #include "document/ansi_tables.h"
 #include "platform/platform.h"
 
 namespace document {
 
+char* CompactText::Allocate(size_t n) {
+  Release();
+  if (n <= kInPlace) {
+    raw_[kInPlace] = static_cast<uint8_t>(n);
+    return reinterpret_cast<char*>(raw_);
+  }
+  if (n > 0x00FFFFFFFFFFFFFFull) throw std::length_error("CompactText");
+  char* p = new char[n];
+  std::memcpy(raw_, &p, sizeof p);
+  const uint64_t word = static_cast<uint64_t>(n) | (static_cast<uint64_t>(kOnHeap) << 56);
+  std::memcpy(raw_ + 8, &word, sizeof word);
+  return p;
+}
+
 void CompactText::Assign(std::u16string_view units) {
-  bytes_.clear();
+  Release();
   if (units.empty()) return;
   const bool narrow =
       std::all_of(units.begin(), units.end(), [](char16_t u) { return u < 0x100; });
   if (narrow) {
-    bytes_.resize(units.size() + 1);
-    for (size_t i = 0; i < units.size(); ++i) bytes_[i] = static_cast<char>(units[i]);
-    bytes_.back() = kNarrow;
+    char* out = Allocate(units.size() + 1);
+    for (size_t i = 0; i < units.size(); ++i) out[i] = static_cast<char>(units[i]);
+    out[units.size()] = kNarrow;
   } else {
-    bytes_.resize(units.size() * 2 + 1);
+    char* out = Allocate(units.size() * 2 + 1);
     for (size_t i = 0; i < units.size(); ++i) {
-      bytes_[2 * i] = static_cast<char>(units[i] & 0xFF);
-      bytes_[2 * i + 1] = static_cast<char>(units[i] >> 8);
+      out[2 * i] = static_cast<char>(units[i] & 0xFF);
+      out[2 * i + 1] = static_cast<char>(units[i] >> 8);
     }
-    bytes_.back() = kWide;
+    out[units.size() * 2] = kWide;
   }
 }
 
@@ -48,33 +63,40 @@ CompactText CompactText::FromAnsi(std::string_view ansi) {
     text.Assign(units);
     return text;
   }
-  text.bytes_.resize(ansi.size() + 1);
-  char* out = text.bytes_.data();
+  char* out = text.Allocate(ansi.size() + 1);
   for (size_t i = 0; i < ansi.size(); ++i)
     out[i] = static_cast<char>(tables.toWide[static_cast<uint8_t>(ansi[i])]);
-  text.bytes_.back() = kNarrow;
+  out[ansi.size()] = kNarrow;
   return text;
 }
 
 size_t CompactText::size() const {
-  if (bytes_.empty()) return 0;
-  return IsNarrow() ? bytes_.size() - 1 : (bytes_.size() - 1) / 2;
+  const size_t n = StoredSize();
+  if (n == 0) return 0;
+  return IsNarrow() ? n - 1 : (n - 1) / 2;
 }
 
 char16_t CompactText::UnitAt(size_t index) const {
-  if (IsNarrow()) return static_cast<uint8_t>(bytes_[index]);
-  return static_cast<char16_t>(static_cast<uint8_t>(bytes_[2 * index]) |
-                               (static_cast<uint8_t>(bytes_[2 * index + 1]) << 8));
+  const char* bytes = Stored();
+  if (IsNarrow()) return static_cast<uint8_t>(bytes[index]);
+  return static_cast<char16_t>(static_cast<uint8_t>(bytes[2 * index]) |
+                               (static_cast<uint8_t>(bytes[2 * index + 1]) << 8));
 }
 
 std::u16string CompactText::ToWide() const {
   std::u16string units(size(), u'\0');
-  for (size_t i = 0; i < units.size(); ++i) units[i] = UnitAt(i);
+  const auto* bytes = reinterpret_cast<const uint8_t*>(Stored());
+  if (IsNarrow()) {
+    for (size_t i = 0; i < units.size(); ++i) units[i] = bytes[i];
+  } else {
+    for (size_t i = 0; i < units.size(); ++i)
+      units[i] = static_cast<char16_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
+  }
   return units;
 }
 
 std::string CompactText::ToAnsi() const {
-  if (bytes_.empty()) return {};
+  if (empty()) return {};
   const AnsiTables& tables = CurrentAnsiTables();
   if (IsNarrow() && tables.singleByte) {
     std::string_view units = NarrowUnits();
@@ -98,7 +120,7 @@ int Compare(const CompactText& a, const CompactText& b) {
   const size_t n = std::min(na, nb);
   if (a.IsNarrow() && b.IsNarrow()) {
     // Bytes are the code units themselves: memcmp orders them as unsigned values.
-    const int c = n ? std::memcmp(a.bytes_.data(), b.bytes_.data(), n) : 0;
+    const int c = n ? std::memcmp(a.Stored(), b.Stored(), n) : 0;
     if (c != 0) return c;
   } else {
     for (size_t i = 0; i < n; ++i) {

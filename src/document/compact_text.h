@@ -2,8 +2,10 @@
 // (which covers ASCII and the Western letters), two bytes per unit otherwise.
 #pragma once
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -13,18 +15,35 @@ class CompactText {
  public:
   CompactText() = default;
   explicit CompactText(std::u16string_view units) { Assign(units); }
+  CompactText(const CompactText& other) { CopyFrom(other); }
+  CompactText(CompactText&& other) noexcept { TakeFrom(other); }
+  CompactText& operator=(const CompactText& other) {
+    if (this != &other) {
+      Release();
+      CopyFrom(other);
+    }
+    return *this;
+  }
+  CompactText& operator=(CompactText&& other) noexcept {
+    if (this != &other) {
+      Release();
+      TakeFrom(other);
+    }
+    return *this;
+  }
+  ~CompactText() { Release(); }
 
   static CompactText FromWide(std::u16string_view units) { return CompactText(units); }
   // ANSI bytes through the system ANSI code page.
   static CompactText FromAnsi(std::string_view ansi);
 
-  bool empty() const { return bytes_.empty(); }
+  bool empty() const { return StoredSize() == 0; }
   size_t size() const;  // in code units
-  bool IsNarrow() const { return !bytes_.empty() && bytes_.back() == kNarrow; }
+  bool IsNarrow() const { return !empty() && Stored()[StoredSize() - 1] == kNarrow; }
   // Narrow form: the code units themselves, one byte each.
-  std::string_view NarrowUnits() const { return {bytes_.data(), bytes_.size() - 1}; }
+  std::string_view NarrowUnits() const { return {Stored(), StoredSize() - 1}; }
   // Wide form: the code units as little-endian byte pairs.
-  std::string_view WideBytes() const { return {bytes_.data(), bytes_.size() - 1}; }
+  std::string_view WideBytes() const { return {Stored(), StoredSize() - 1}; }
   char16_t UnitAt(size_t index) const;
 
   std::u16string ToWide() const;
@@ -32,7 +51,10 @@ class CompactText {
   std::string ToAnsi() const;
 
   // The stored form is canonical, so equal texts have equal bytes.
-  bool operator==(const CompactText& other) const { return bytes_ == other.bytes_; }
+  bool operator==(const CompactText& other) const {
+    const size_t n = StoredSize();
+    return n == other.StoredSize() && std::memcmp(Stored(), other.Stored(), n) == 0;
+  }
   bool operator==(std::u16string_view units) const;
   // Ordinal order of the code units; a prefix sorts first. Negative, zero or positive.
   friend int Compare(const CompactText& a, const CompactText& b);
@@ -42,8 +64,41 @@ class CompactText {
   static constexpr char kWide = 1;
   void Assign(std::u16string_view units);
 
-  // The units, then one tag byte (kNarrow or kWide); the empty text holds no bytes at all.
-  std::string bytes_;
+  // Sixteen bytes, so that a member and a string value stay small. Up to 15 stored bytes live
+  // in place, with their count in the last byte; longer ones on the heap, the last byte then
+  // kOnHeap and the eight bytes before it (less that byte) the count.
+  static_assert(std::endian::native == std::endian::little);
+  static constexpr size_t kInPlace = 15;
+  static constexpr uint8_t kOnHeap = 0xFF;
+  bool OnHeap() const { return raw_[kInPlace] == kOnHeap; }
+  char* HeapData() const {
+    char* p;
+    std::memcpy(&p, raw_, sizeof p);
+    return p;
+  }
+  size_t StoredSize() const {
+    if (!OnHeap()) return raw_[kInPlace];
+    uint64_t word;
+    std::memcpy(&word, raw_ + 8, sizeof word);
+    return static_cast<size_t>(word & 0x00FFFFFFFFFFFFFFull);
+  }
+  const char* Stored() const { return OnHeap() ? HeapData() : reinterpret_cast<const char*>(raw_); }
+  // Room for n stored bytes, replacing what was there.
+  char* Allocate(size_t n);
+  void Release() {
+    if (OnHeap()) delete[] HeapData();
+    std::memset(raw_, 0, sizeof raw_);
+  }
+  void CopyFrom(const CompactText& other) {
+    const size_t n = other.StoredSize();
+    std::memcpy(Allocate(n), other.Stored(), n);
+  }
+  void TakeFrom(CompactText& other) {
+    std::memcpy(raw_, other.raw_, sizeof raw_);
+    std::memset(other.raw_, 0, sizeof other.raw_);
+  }
+
+  alignas(8) uint8_t raw_[16] = {};
 };
 
 }  // namespace document

@@ -187,7 +187,7 @@ TZVCustomJSON* TZVJSON::ItemAndNameAt(int32_t position, std::string& name) const
 int32_t TZVJSON::AppendItem(std::unique_ptr<TZVCustomJSON> item) {
   if (!item) return -1;
   TkxJSONobjectmethod member = ToMember(std::move(item));
-  GrowForOneMore(members_);
+  GrowForOneMore(members_, kFirstMembers);
   members_.push_back(std::move(member));
   const int32_t position = ItemCount() - 1;
   if (indexed_) nameIndex_.InsertName(members_.back().MemberName, position);
@@ -221,7 +221,7 @@ int32_t TZVJSON::AddMember(std::u16string_view name, std::unique_ptr<TZVCustomJS
 
 int32_t TZVJSON::AddMember(CompactText name, std::unique_ptr<TZVCustomJSON> value) {
   if (!value) return -1;
-  GrowForOneMore(members_);
+  GrowForOneMore(members_, kFirstMembers);
   members_.emplace_back(std::move(name), std::move(value));
   const int32_t position = ItemCount() - 1;
   if (indexed_) nameIndex_.InsertName(members_.back().MemberName, position);

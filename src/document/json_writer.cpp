@@ -84,39 +84,57 @@ const WriterTables& CurrentWriterTables() {
   return *cached;
 }
 
-// The output: one string, sized up front from a measuring pass, so the text is written in
-// place and its memory touched once. Room is still checked on every write; a measurement
-// that fell short would only cost a copy.
+// The output: a list of chunks, so the tree is walked once and nothing written is moved while
+// it grows. At the end the chunks are appended to one string reserved at the exact size (its
+// pages are touched only as they are filled) and each chunk is freed once copied, so the peak
+// stays near the text plus one chunk. Chunks double up to 1 MiB in all; after that each is of a
+// size that the allocator maps on its own and so gives back to the system when it is freed
+// (pages never written are never taken).
 class Output {
  public:
   static constexpr size_t kSlack = 8;  // escapes are copied as whole 8-byte entries
 
-  explicit Output(size_t expected) { Reset(expected); }
-
-  char* Begin() { return buffer_.data(); }
-  bool HasRoom(const char* p, size_t n) const { return static_cast<size_t>(end_ - p) >= n; }
-  // Makes room for n bytes at the write position.
+  char* Begin() { return NewChunk(kFirstChunk); }
+  // Makes room for n bytes at the write position; a write never spans two chunks.
   char* Need(char* p, size_t n) {
     if (static_cast<size_t>(end_ - p) >= n) return p;
-    return Grow(p, n);
+    Close(p);
+    return NewChunk(std::max(n, reserved_ < kSmallChunks ? reserved_ : kLargeChunk));
   }
   std::string Take(char* p) {
-    buffer_.resize(static_cast<size_t>(p - buffer_.data()));
-    return std::move(buffer_);
+    Close(p);
+    size_t total = 0;
+    for (const Chunk& chunk : chunks_) total += chunk.used;
+    std::string text;
+    text.reserve(total);
+    for (Chunk& chunk : chunks_) {
+      text.append(chunk.data.get(), chunk.used);
+      chunk.data.reset();
+    }
+    chunks_.clear();
+    return text;
   }
 
  private:
-  void Reset(size_t size) {
-    buffer_.resize(size + kSlack);
-    end_ = buffer_.data() + size + kSlack;
-  }
-  char* Grow(char* p, size_t n) {
-    const size_t used = static_cast<size_t>(p - buffer_.data());
-    Reset(std::max(used + n, buffer_.size() * 2));
-    return buffer_.data() + used;
+  static constexpr size_t kFirstChunk = 64 * 1024;
+  static constexpr size_t kSmallChunks = 1024 * 1024;     // in all, before the large ones
+  static constexpr size_t kLargeChunk = 32 * 1024 * 1024;  // mapped apart by the allocator
+
+  struct Chunk {
+    std::unique_ptr<char[]> data;
+    size_t used;
+  };
+
+  void Close(char* p) { chunks_.back().used = static_cast<size_t>(p - chunks_.back().data.get()); }
+  char* NewChunk(size_t size) {
+    chunks_.push_back(Chunk{std::unique_ptr<char[]>(new char[size]), 0});
+    reserved_ += size;
+    end_ = chunks_.back().data.get() + size;
+    return chunks_.back().data.get();
   }
 
-  std::string buffer_;
+  std::vector<Chunk> chunks_;
+  size_t reserved_ = 0;
   char* end_ = nullptr;
 };
 
@@ -137,14 +155,8 @@ bool AllPlainAscii(const uint8_t* s) {
 
 // Escaped lengths of a string's content, without its quotes.
 size_t NarrowLength(const WriterTables& t, std::string_view units) {
-  const auto* s = reinterpret_cast<const uint8_t*>(units.data());
-  const size_t n = units.size();
-  size_t length = n, i = 0;
-  if (t.asciiPlain)
-    for (; i + 8 <= n; i += 8)
-      if (!AllPlainAscii(s + i))
-        for (size_t j = i; j < i + 8; ++j) length += t.ofNarrowUnit[s[j]].len - 1u;
-  for (; i < n; ++i) length += t.ofNarrowUnit[s[i]].len - 1u;
+  size_t length = 0;
+  for (unsigned char u : units) length += t.ofNarrowUnit[u].len;
   return length;
 }
 
@@ -184,57 +196,9 @@ std::string ConvertToAnsi(const CompactText& text) {
   return bytes;
 }
 
-// The exact length of the text, walked the same way as the writer below.
-class TextMeasure {
- public:
-  explicit TextMeasure(const WriterTables& tables) : t_(tables) {}
-
-  size_t Value(const TZVCustomJSON& value) const {
-    switch (value.KindCode()) {
-      case js_Number: {
-        char buffer[kNumberTextMax];
-        return FormatNumberText(static_cast<const TkxJSONnumber&>(value).NumberValue, buffer);
-      }
-      case js_String: return String(static_cast<const TkxJSONstring&>(value).TextValue);
-      case js_Boolean: return static_cast<const TkxJSONboolean&>(value).FlagValue ? 4 : 5;
-      case js_Null: return 4;
-      case js_List: {
-        const auto& items = static_cast<const TZVSONList&>(value).Items;
-        size_t n = 2 + (items.empty() ? 0 : items.size() - 1);
-        for (const auto& item : items) n += Value(*item);
-        return n;
-      }
-      case js_Object: {
-        const auto& members = static_cast<const TZVJSON&>(value).Members();
-        size_t n = 2 + (members.empty() ? 0 : members.size() - 1);
-        for (const TkxJSONobjectmethod& member : members) n += Member(member);
-        return n;
-      }
-      default:
-        if (auto* member = dynamic_cast<const TkxJSONobjectmethod*>(&value)) return Member(*member);
-        return 0;
-    }
-  }
-
- private:
-  size_t Member(const TkxJSONobjectmethod& member) const {
-    return String(member.MemberName) + 1 + (member.MemberValue ? Value(*member.MemberValue) : 4);
-  }
-
-  size_t String(const CompactText& text) const {
-    if (text.empty()) return 2;
-    if (!t_.ansi->singleByte) return 2 + BytesLength(t_, ConvertToAnsi(text));
-    if (text.IsNarrow()) return 2 + NarrowLength(t_, text.NarrowUnits());
-    return 2 + WideLength(t_, text.WideBytes());
-  }
-
-  const WriterTables& t_;
-};
-
 class TextWriter {
  public:
-  TextWriter(const WriterTables& tables, size_t expected)
-      : t_(tables), out_(expected), p_(out_.Begin()) {}
+  explicit TextWriter(const WriterTables& tables) : t_(tables), p_(out_.Begin()) {}
 
   std::string Take() { return out_.Take(p_); }
 
@@ -255,6 +219,7 @@ class TextWriter {
 
  private:
   static constexpr size_t kRoomPerUnit = 6;  // "\u001B" is the longest escape
+  static constexpr size_t kMeasureAbove = 4096;
   static constexpr size_t kSlack = Output::kSlack;
 
   void Raw(const char* s, size_t n) {
@@ -272,15 +237,40 @@ class TextWriter {
     Raw(buffer, FormatNumberText(value, buffer));
   }
 
+  // The items of a big array lie scattered over the heap; the text waits on memory, not on the
+  // escaping. So the array is walked with the next items fetched ahead in stages: the item,
+  // then an object's members, then the members' values.
   void List(const TZVSONList& list) {
     Byte('[');
-    bool first = true;
-    for (const auto& item : list.Items) {
-      if (!first) Byte(',');
-      first = false;
-      Value(*item);
+    const auto& items = list.Items;
+    const size_t n = items.size();
+    for (size_t i = 0; i < n; ++i) {
+      if (i + kAheadItem < n) __builtin_prefetch(items[i + kAheadItem].get());
+      if (i + kAheadMembers < n) PrefetchMembers(*items[i + kAheadMembers]);
+      if (i + kAheadValues < n) PrefetchValues(*items[i + kAheadValues]);
+      if (i != 0) Byte(',');
+      Value(*items[i]);
     }
     Byte(']');
+  }
+
+  static constexpr size_t kAheadItem = 12, kAheadMembers = 8, kAheadValues = 4;
+
+  static const TZVJSON* AsObject(const TZVCustomJSON& value) {
+    return value.KindCode() == js_Object ? static_cast<const TZVJSON*>(&value) : nullptr;
+  }
+  static void PrefetchMembers(const TZVCustomJSON& value) {
+    if (const TZVJSON* object = AsObject(value)) {
+      const auto& members = object->Members();
+      const char* p = reinterpret_cast<const char*>(members.data());
+      const char* end = reinterpret_cast<const char*>(members.data() + members.size());
+      for (; p < end; p += 64) __builtin_prefetch(p);
+    }
+  }
+  static void PrefetchValues(const TZVCustomJSON& value) {
+    if (const TZVJSON* object = AsObject(value))
+      for (const TkxJSONobjectmethod& member : object->Members())
+        __builtin_prefetch(member.MemberValue.get());
   }
 
   void Object(const TZVJSON& object) {
@@ -314,19 +304,29 @@ class TextWriter {
   void NarrowString(std::string_view units) {
     const auto* s = reinterpret_cast<const uint8_t*>(units.data());
     const uint8_t* const end = s + units.size();
-    // The worst case fits nearly always; only near the end of the text is it measured.
-    const size_t worst = units.size() * kRoomPerUnit + 2 + kSlack;
-    char* q = out_.HasRoom(p_, worst) ? p_ : out_.Need(p_, NarrowLength(t_, units) + 2 + kSlack);
+    // Locals, so that the stores into the text cannot make the compiler reload the tables.
+    const bool* const plain = t_.plainUnit;
+    const Escape* const escapes = t_.ofNarrowUnit;
+    const bool asciiPlain = t_.asciiPlain;
+    // Room for the worst case, but a long text is measured, so that it does not ask for six
+    // times its size.
+    const size_t room = units.size() > kMeasureAbove ? NarrowLength(t_, units)
+                                                     : units.size() * kRoomPerUnit;
+    char* q = out_.Need(p_, room + 2 + kSlack);
     *q++ = '"';
     while (s < end) {
-      while (t_.asciiPlain && s + 8 <= end && AllPlainAscii(s)) {
+      // Eight units at a time while all eight leave unchanged: ASCII by arithmetic, the
+      // Western letters through the table.
+      while (s + 8 <= end && ((asciiPlain && AllPlainAscii(s)) ||
+                              (plain[s[0]] & plain[s[1]] & plain[s[2]] & plain[s[3]] &
+                               plain[s[4]] & plain[s[5]] & plain[s[6]] & plain[s[7]]))) {
         std::memcpy(q, s, 8);
         q += 8;
         s += 8;
       }
-      while (s < end && t_.plainUnit[*s]) *q++ = static_cast<char>(*s++);
+      while (s < end && plain[*s]) *q++ = static_cast<char>(*s++);
       if (s == end) break;
-      const Escape& e = t_.ofNarrowUnit[*s++];
+      const Escape& e = escapes[*s++];
       std::memcpy(q, &e.seq, sizeof e.seq);
       q += e.len;
     }
@@ -382,7 +382,7 @@ std::string FolderPart(const std::string& fileName) {
 std::string TZVJSONText::WriteText(const TZVCustomJSON* value) {
   if (!value) return {};
   const WriterTables& tables = CurrentWriterTables();
-  TextWriter writer(tables, TextMeasure(tables).Value(*value));
+  TextWriter writer(tables);
   writer.Value(*value);
   return writer.Take();
 }

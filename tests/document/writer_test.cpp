@@ -170,6 +170,22 @@ TEST(Writer, LongOutputIsCompleteAcrossBufferBoundaries) {
   EXPECT_EQ(WriteText(&list), expected);
 }
 
+// Texts that grow most when escaped, long and short, so that their room is reckoned at the
+// edges: a six-byte escape per unit, and texts that end exactly where the output must grow.
+TEST(Writer, EscapeHeavyTextsOfEveryLengthAreComplete) {
+  TZVSONList list;
+  std::string expected = "[";
+  for (size_t n : {1u, 7u, 8u, 9u, 4095u, 4096u, 4097u, 70000u, 200000u, 11000u, 5u}) {
+    std::u16string text;
+    for (size_t i = 0; i < n; ++i) text += static_cast<char16_t>(i % 3 ? 0x1B : (i % 2 ? u'/' : u'\u00E4'));
+    list.AddElement(TkxJSONstring::Make(text));
+    if (expected.size() > 1) expected += ',';
+    expected += ReferenceString(text);
+  }
+  expected += "]";
+  EXPECT_EQ(WriteText(&list), expected);
+}
+
 TEST(Writer, StreamAppendsAndIgnoresMissingParts) {
   std::ostringstream stream;
   stream << "x";
