@@ -18,6 +18,8 @@ uint32_t TStringHash::KeyHash(const std::string& key) const {
 }
 
 void TStringHash::Add(const std::string& key, int32_t value) {
+  if (Count >= 2 * Buckets.size()) Grow();
+  ++Count;
   auto& head = Buckets[KeyHash(key) % Buckets.size()];
   auto item = std::make_unique<THashItem>();
   item->Key = key;
@@ -34,7 +36,30 @@ int32_t TStringHash::Lookup(const std::string& key) const {
   return -1;
 }
 
+// A received run can name any number of values: the chains must stay short, so the table
+// doubles once it holds twice as many items as buckets. Items keep their order within a chain,
+// so the newest of equal keys still comes first.
+void TStringHash::Grow() {
+  std::vector<std::unique_ptr<THashItem>> grown(Buckets.size() * 2);
+  std::vector<THashItem*> tails(grown.size(), nullptr);
+  for (auto& head : Buckets) {
+    while (head) {
+      std::unique_ptr<THashItem> item = std::move(head);
+      head = std::move(item->Next);
+      const size_t bucket = KeyHash(item->Key) % grown.size();
+      THashItem* raw = item.get();
+      if (tails[bucket])
+        tails[bucket]->Next = std::move(item);
+      else
+        grown[bucket] = std::move(item);
+      tails[bucket] = raw;
+    }
+  }
+  Buckets = std::move(grown);
+}
+
 void TStringHash::Clear() {
+  Count = 0;
   // Unlink iteratively: a long chain must not recurse through the destructors.
   for (auto& head : Buckets) {
     while (head) head = std::move(head->Next);

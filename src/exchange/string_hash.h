@@ -31,7 +31,10 @@ class TStringHash {
   void Clear();
 
  private:
+  void Grow();
+
   std::vector<std::unique_ptr<THashItem>> Buckets;
+  size_t Count = 0;
 };
 
 }  // namespace exchange

@@ -1,6 +1,8 @@
 #include "import/tagged_reader.h"
 
+#include <algorithm>
 #include <memory>
+#include <string_view>
 
 #include "import/tagged_text.h"
 #include "import/text_tools.h"
@@ -18,6 +20,20 @@ std::vector<std::string_view> LineViews(std::string_view text) {
 
 void Flatten(std::string& text) { text = richtext::RtfToPlainText(text); }
 
+// Flattening leaves a text without the RTF marker as it is. A header text is flattened again at
+// the end of every block that adds to it, so only the part not yet searched is looked at: many
+// small blocks must not cost the whole text each.
+void FlattenGrowing(std::string& text, size_t& searched) {
+  constexpr std::string_view kMarker = "{\\rtf1";
+  const size_t from = searched >= kMarker.size() ? searched - (kMarker.size() - 1) : 0;
+  if (text.find(kMarker, std::min(from, text.size())) != std::string::npos) {
+    Flatten(text);
+    searched = 0;  // the plain text may hold the marker again
+  } else {
+    searched = text.size();
+  }
+}
+
 class TTaggedReader {
  public:
   TTaggedReader(TDXFDataStack& stack, std::string_view text)
@@ -29,7 +45,7 @@ class TTaggedReader {
   bool Has(size_t i, std::string_view marker) const { return ContainsMarker(Lines[i], marker); }
   bool Last(size_t i) const { return i + 1 >= Lines.size(); }
   TDataLineStack* NewEntry(bool isPosition);
-  size_t InfoBlock(size_t i, std::string_view endMarker, std::string& text);
+  size_t InfoBlock(size_t i, std::string_view endMarker, std::string& text, size_t& searched);
   size_t TopDescription(size_t i);
   size_t GroupHeading(size_t i, bool& examineAgain);
   size_t Position(size_t i);
@@ -40,6 +56,7 @@ class TTaggedReader {
   const std::vector<std::string_view> Lines;
   const std::string TaxRateText;
   std::string PrjText, VergabeText, DescText;
+  size_t PrjSearched = 0, VergabeSearched = 0;  // prefix known to hold no RTF marker
   bool DescSeen = false;
   bool InDesc = false;
 };
@@ -53,12 +70,13 @@ TDataLineStack* TTaggedReader::NewEntry(bool isPosition) {
 
 // Project and award blocks: every following line's value up to the end marker. Without the
 // end marker the rest of the file is taken, unflattened.
-size_t TTaggedReader::InfoBlock(size_t i, std::string_view endMarker, std::string& text) {
+size_t TTaggedReader::InfoBlock(size_t i, std::string_view endMarker, std::string& text,
+                                size_t& searched) {
   while (!Last(i)) {
     ++i;
     AppendStripped(text, Lines[i], false);
     if (Has(i, endMarker)) {
-      Flatten(text);
+      FlattenGrowing(text, searched);
       break;
     }
   }
@@ -191,8 +209,9 @@ size_t TTaggedReader::OrderPosition(size_t i) {
 void TTaggedReader::Run(std::vector<std::string>& headerLines) {
   for (size_t i = 0; i < Lines.size();) {
     bool examineAgain = false;
-    if (Has(i, "#begin[PrjInfo]")) i = InfoBlock(i, "#end[PrjInfo]", PrjText);
-    if (Has(i, "#begin[Vergabe]")) i = InfoBlock(i, "#end[VergabeInfo]", VergabeText);
+    if (Has(i, "#begin[PrjInfo]")) i = InfoBlock(i, "#end[PrjInfo]", PrjText, PrjSearched);
+    if (Has(i, "#begin[Vergabe]"))
+      i = InfoBlock(i, "#end[VergabeInfo]", VergabeText, VergabeSearched);
     if (!DescSeen && Has(i, "#begin[Beschreibung]")) i = TopDescription(i);
     if (Has(i, "#begin[LVBereich]")) i = GroupHeading(i, examineAgain);
     if (!examineAgain) {

@@ -82,12 +82,14 @@ class TextWriter {
     }
   }
 
-  // Rows of very different widths are not padded to the widest one when padding would cost far
-  // more than the cells themselves: a row then holds only its own positions.
+  // Rows of very different widths are not padded to the widest one when padding would cost
+  // more than the cells and rows themselves: a row then holds only its own positions. Each cell
+  // and each row took at least a few input bytes, so the text stays within twice the input.
   void Table(const TRtfTable& table, std::string& out) {
     const size_t columns = table.Columns();
+    const size_t rows = table.rows.size();
     const size_t cells = table.CellCount();
-    const bool pad = table.rows.size() <= (4 * cells + 256) / std::max<size_t>(columns, 1);
+    const bool pad = rows <= 2 * (cells + rows) / std::max<size_t>(columns, 1);
     for (const TRtfRow& row : table.rows) {
       const size_t width = pad ? columns : row.cells.size();
       for (size_t column = 0; column < width; ++column) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 #include <new>
+#include <set>
 #include <stdexcept>
 #include <string>
 #include <unordered_map>
@@ -62,11 +63,19 @@ struct GroupState {
   bool inShapePicture = false;
 };
 
+// Longer names are cut: no face name comes near this, and a name that keeps growing must not
+// be looked at whole again at every change.
+constexpr size_t kMaxFontName = 255;
+
 struct Font {
   int32_t number = 0;
   std::string name;
   uint8_t charset = 1;
-  bool named = false;  // the name ended at ";"
+  bool named = false;        // the name ended at ";"
+  bool changed = false;      // changed since the last font table ended
+  bool renamed = false;      // name changed since it was entered in the name index
+  bool indexed = false;
+  std::string indexedName;   // its key in the name index
 };
 
 struct Field {
@@ -452,6 +461,7 @@ class Reader {
         if (s.destination == dFontTable && currentFont_ < fonts_.size()) {
           fonts_[currentFont_].charset =
               value >= 256 ? 77 : static_cast<uint8_t>(std::max(0, value));
+          FontChanged(currentFont_, false);
           fontCacheValid_ = false;
         }
         break;
@@ -683,6 +693,7 @@ class Reader {
       it = fontIndex_.emplace(number, fonts_.size()).first;
       fonts_.emplace_back();
       fonts_.back().number = number;
+      FontChanged(it->second, true);
     }
     currentFont_ = it->second;
     fontCacheValid_ = false;
@@ -692,15 +703,33 @@ class Reader {
     if (currentFont_ >= fonts_.size()) return;
     Font& font = fonts_[currentFont_];
     if (font.named) return;
-    if (c == ';')
+    if (c == ';') {
       font.named = true;
-    else if (c >= ' ')
+    } else if (c >= ' ' && font.name.size() < kMaxFontName) {
       font.name += static_cast<char>(c);
+      FontChanged(currentFont_, true);
+    }
+  }
+
+  // Only fonts changed since the last font table are looked at again, at its end or by the next
+  // look-up by name: many fonts and many small tables or symbol fields stay linear.
+  void FontChanged(size_t index, bool renamed) {
+    Font& font = fonts_[index];
+    if (!font.changed) {
+      font.changed = true;
+      changedFonts_.push_back(index);
+    }
+    if (renamed && !font.renamed) {
+      font.renamed = true;
+      renamedFonts_.push_back(index);
+    }
   }
 
   // Names of fonts for a script lose the ending that names the script ("Arial CE").
   void FinishFontTable() {
-    for (Font& font : fonts_) {
+    for (size_t index : changedFonts_) {
+      Font& font = fonts_[index];
+      font.changed = false;
       std::string_view ending;
       switch (font.charset) {
         case 238: ending = " ce"; break;
@@ -710,8 +739,34 @@ class Reader {
         case 186: ending = " baltic"; break;
         default: continue;
       }
-      if (EndsWithNoCase(font.name, ending)) font.name.erase(font.name.size() - ending.size());
+      if (EndsWithNoCase(font.name, ending)) {
+        font.name.erase(font.name.size() - ending.size());
+        if (!font.renamed) {
+          font.renamed = true;
+          renamedFonts_.push_back(index);
+        }
+      }
     }
+    changedFonts_.clear();
+  }
+
+  // The last font of the table with this name, or null.
+  const Font* FontNamed(const std::string& name) {
+    for (size_t index : renamedFonts_) {
+      Font& font = fonts_[index];
+      font.renamed = false;
+      if (font.indexed) {
+        auto old = fontsByName_.find(font.indexedName);
+        old->second.erase(index);
+        if (old->second.empty()) fontsByName_.erase(old);
+      }
+      fontsByName_[font.name].insert(index);
+      font.indexedName = font.name;
+      font.indexed = true;
+    }
+    renamedFonts_.clear();
+    auto it = fontsByName_.find(name);
+    return it == fontsByName_.end() ? nullptr : &fonts_[*it->second.rbegin()];
   }
 
   const Font* FindFont(int32_t number) const {
@@ -805,9 +860,8 @@ class Reader {
     if (fontName == "Symbol" || fontName == "Wingdings") {
       charset = 2;
     } else {
-      for (const Font& font : fonts_)
-        if (font.name == fontName) charset = font.charset;
-      if (charset < 0) charset = CurrentCharset();
+      const Font* font = FontNamed(fontName);
+      charset = font ? font->charset : CurrentCharset();
     }
     const size_t offset = arena_.size();
     arena_.push_back(static_cast<char>(code));
@@ -848,6 +902,9 @@ class Reader {
 
   std::vector<Font> fonts_;
   std::unordered_map<int32_t, size_t> fontIndex_;
+  std::vector<size_t> changedFonts_;
+  std::vector<size_t> renamedFonts_;
+  std::unordered_map<std::string, std::set<size_t>> fontsByName_;
   size_t currentFont_ = SIZE_MAX;
   int32_t defaultFont_ = kNoFont;
   bool fontCacheValid_ = false;
