@@ -66,7 +66,7 @@ class Reader {
       if (at_ >= s_.size() || s_[at_++] != ':') return false;
       JsonValue value;
       if (!Value(value, depth + 1)) return false;
-      out.members.emplace_back(std::move(name), std::move(value));
+      out.members.push_back({std::move(name), std::move(value)});
       Blank();
       if (at_ >= s_.size()) return false;
       char c = s_[at_++];

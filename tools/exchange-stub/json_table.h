@@ -5,17 +5,24 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace stub {
+
+struct JsonMember;
 
 struct JsonValue {
   enum Kind { Null, Bool, Number, String, Array, Object } kind = Null;
   std::string text;  // ANSI: strings, numbers and booleans as written
   std::vector<JsonValue> items;
-  std::vector<std::pair<std::string, JsonValue>> members;
+  // A named struct, not a pair: a pair needs its value type complete right here.
+  std::vector<JsonMember> members;
   const JsonValue* Member(const std::string& name) const;
+};
+
+struct JsonMember {
+  std::string key;
+  JsonValue value;
 };
 
 // Parses ANSI JSON text; none when it is not JSON (or nested too deeply).
