@@ -26,7 +26,11 @@ for preset in "${presets[@]}"; do
     failed+=("$preset (build)")
     continue
   fi
-  if ! ctest --test-dir "$dir" -j "$jobs" --output-on-failure --timeout 600; then
+  # Wine keeps one regional setting per prefix, rewritten by every process that starts under
+  # another locale: Windows tests that assume different locales must not overlap.
+  test_jobs=$jobs
+  [ "$preset" = windows ] && test_jobs=1
+  if ! ctest --test-dir "$dir" -j "$test_jobs" --output-on-failure --timeout 600; then
     failed+=("$preset (tests)")
   fi
 done

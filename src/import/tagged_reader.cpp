@@ -42,7 +42,43 @@ class TTaggedReader {
   void Run(std::vector<std::string>& headerLines);
 
  private:
-  bool Has(size_t i, std::string_view marker) const { return ContainsMarker(Lines[i], marker); }
+  // Every marker and key holds a "[", so an occurrence of one puts its first "[" on a "[" of
+  // the line. The few "[" of a line are found once, however many markers are asked for.
+  bool Has(size_t i, std::string_view marker) const {
+    if (i != BracketLine) FindBrackets(i);
+    if (BracketCount > kMaxBrackets) return ContainsMarker(Lines[i], marker);
+    const std::string_view line = Lines[i];
+    const size_t k = marker.find('[');
+    if (k == std::string_view::npos) return ContainsMarker(line, marker);
+    for (size_t b = 0; b < BracketCount; ++b) {
+      const size_t at = Brackets[b];
+      if (at >= k && at - k + marker.size() <= line.size() &&
+          EqualFolded(line.substr(at - k, marker.size()), marker))
+        return true;
+    }
+    return false;
+  }
+  void FindBrackets(size_t i) const {
+    BracketLine = i;
+    BracketCount = 0;
+    const std::string_view line = Lines[i];
+    for (size_t at = line.find('['); at != std::string_view::npos; at = line.find('[', at + 1)) {
+      if (BracketCount == kMaxBrackets) {
+        BracketCount = kMaxBrackets + 1;  // many: searched the plain way
+        return;
+      }
+      Brackets[BracketCount++] = at;
+    }
+  }
+  static bool EqualFolded(std::string_view a, std::string_view b) {
+    for (size_t j = 0; j < b.size(); ++j) {
+      char x = a[j], y = b[j];
+      if (x >= 'A' && x <= 'Z') x = static_cast<char>(x + 32);
+      if (y >= 'A' && y <= 'Z') y = static_cast<char>(y + 32);
+      if (x != y) return false;
+    }
+    return true;
+  }
   bool Last(size_t i) const { return i + 1 >= Lines.size(); }
   TDataLineStack* NewEntry(bool isPosition);
   size_t InfoBlock(size_t i, std::string_view endMarker, std::string& text, size_t& searched);
@@ -57,6 +93,10 @@ class TTaggedReader {
   const std::string TaxRateText;
   std::string PrjText, VergabeText, DescText;
   size_t PrjSearched = 0, VergabeSearched = 0;  // prefix known to hold no RTF marker
+  static constexpr size_t kMaxBrackets = 8;
+  mutable size_t BracketLine = static_cast<size_t>(-1);
+  mutable size_t BracketCount = 0;
+  mutable size_t Brackets[kMaxBrackets] = {};
   bool DescSeen = false;
   bool InDesc = false;
 };

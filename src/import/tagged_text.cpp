@@ -46,15 +46,19 @@ bool ContainsMarker(std::string_view line, std::string_view marker) {
 
 void AppendStripped(std::string& target, std::string_view Line, bool DoTrim) {
   const size_t start = target.size();
-  bool inside = false;
-  for (char c : Line) {
-    if (c == '[') {
-      inside = true;
-    } else if (c == ']') {
-      inside = false;
-    } else if (!inside) {
-      target += c;
-    }
+  // Runs outside brackets go in whole; a "[" inside a bracketed part changes nothing, so the
+  // part ends at the next "]".
+  const char* p = Line.data();
+  const char* const end = p + Line.size();
+  while (p < end) {
+    const char* run = p;
+    while (p < end && *p != '[' && *p != ']') ++p;
+    target.append(run, static_cast<size_t>(p - run));
+    if (p == end) break;
+    if (*p++ == ']') continue;
+    const void* close = std::memchr(p, ']', static_cast<size_t>(end - p));
+    if (close == nullptr) break;
+    p = static_cast<const char*>(close) + 1;
   }
   if (target.find('#', start) != std::string::npos) {
     std::string tail = target.substr(start);

@@ -3,6 +3,7 @@
 // and LoadLinesWithRetry (a file that stays locked) raise.
 #pragma once
 
+#include <cstring>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -41,10 +42,19 @@ std::vector<std::string> SplitLines(std::string_view text);
 // Calls f(line) for each line without copying; same rules as SplitLines.
 template <class F>
 void ForEachLine(std::string_view text, F&& f) {
-  size_t start = 0, n = text.size();
+  const char* const begin = text.data();
+  const size_t n = text.size();
+  // The next CR and the next LF are each searched once and kept until the lines pass them.
+  auto next = [begin, n](char c, size_t from) {
+    const void* hit = std::memchr(begin + from, c, n - from);
+    return hit == nullptr ? n : static_cast<size_t>(static_cast<const char*>(hit) - begin);
+  };
+  size_t start = 0, cr = 0, lf = 0;
+  bool crKnown = false, lfKnown = false;
   while (start < n) {
-    size_t i = start;
-    while (i < n && text[i] != '\r' && text[i] != '\n') ++i;
+    if (!crKnown || cr < start) cr = next('\r', start), crKnown = true;
+    if (!lfKnown || lf < start) lf = next('\n', start), lfKnown = true;
+    size_t i = cr < lf ? cr : lf;
     f(text.substr(start, i - start));
     if (i < n && text[i] == '\r' && i + 1 < n && text[i + 1] == '\n') ++i;
     start = i + 1;

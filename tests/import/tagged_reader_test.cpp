@@ -97,6 +97,22 @@ TEST_F(TaggedReader, PositionKeys) {
   EXPECT_EQ(r.entries[2].Position, std::string(101, '9'));
 }
 
+// Keys and markers are found wherever they stand among other bracketed parts: behind many of
+// them, inside an unclosed one, right after a "[" or in a line crowded with brackets.
+TEST_F(TaggedReader, KeysAmongManyBrackets) {
+  const Result r = Read({"#begin[GAEB]", "[x] #begin[Position]",
+                         "[a][b][c][d][e][f][g][h][i][j][OZ]0102[end]",
+                         "[[Menge]7", "[m][ME]m2 [end]", "x[z]y [EP] 3,5",
+                         "[1][2][3][4][5][6][7][8][9] #END[position]", "[OZ]99",
+                         " #begin[Position]", "[OZ]0304", "[#end[Position]", "[OZ]55"});
+  ASSERT_EQ(r.entries.size(), 2u);
+  EXPECT_EQ(r.entries[0].Position, "01.02");
+  EXPECT_EQ(r.entries[0].Quantity, "7");
+  EXPECT_EQ(r.entries[0].Unit, "m2");
+  EXPECT_EQ(r.entries[0].Price, "xy  3,5");
+  EXPECT_EQ(r.entries[1].Position, "03.04");
+}
+
 TEST_F(TaggedReader, OrderPositions) {
   const Result r = Read({"#begin[GAEB]", " #begin[BESTPOSITION]", "  [OZ] 0102 ",
                          "  [POSKENNZ]A", "  [ARTNR]4711", "  [ARTMENGE]3", "  [ST]Stk",

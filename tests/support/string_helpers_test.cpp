@@ -169,6 +169,25 @@ TEST(Lines, SplitKeepsNulBytesAndTrimDropsControlBytes) {
   EXPECT_EQ(support::Trim("   "), "");
 }
 
+TEST(Lines, EveryMixOfLineEnds) {
+  using L = std::vector<std::string>;
+  const struct {
+    const char* text;
+    L lines;
+  } cases[] = {
+      {"", {}},
+      {"x", {"x"}},
+      {"\r\n", {""}},
+      {"a\rb\nc\r\nd", {"a", "b", "c", "d"}},
+      {"a\r\rb", {"a", "", "b"}},
+      {"a\n\nb\r", {"a", "", "b"}},
+      {"a\n\rb\r\n\r\nc", {"a", "", "b", "", "c"}},
+      {"long line one\nx\ry\r\nlast", {"long line one", "x", "y", "last"}},
+      {"a\r\n\nb\r\r\nc", {"a", "", "b", "", "c"}},
+  };
+  for (const auto& c : cases) EXPECT_EQ(support::SplitLines(c.text), c.lines) << c.text;
+}
+
 TEST(FreeAndClear, ReferenceIsEmptyBeforeTheObjectGoes) {
   struct Probe {
     std::unique_ptr<Probe>* owner;
