@@ -140,6 +140,9 @@ class Reader {
         documentCodePage_(settings.defaultCodePage) {}
 
   TRtfReadResult Run() {
+    // The text is never longer than the RTF it comes from (note labels aside): room for it up
+    // front spares the copies of a growing buffer. Unused room is never touched.
+    arena_.reserve(arena_.size() + static_cast<size_t>(end_ - p_));
     stack_.reserve(32);
     stack_.emplace_back();
     while (p_ < end_ && !ended_ && result_ == TRtfReadResult::kOk) Step();
