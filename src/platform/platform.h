@@ -60,7 +60,7 @@ std::string GetTempPath();
 // The path delimiter of this platform: '\\' on Windows, '/' on POSIX.
 char PathDelimiter();
 void Sleep(uint32_t milliseconds);
-// Milliseconds on the wall clock (for time-outs measured as the spec does).
+// Milliseconds on the wall clock: the pipe time-outs are wall-clock time, not CPU time.
 int64_t WallClockMilliseconds();
 
 struct LocalDateTime {
