@@ -15,6 +15,16 @@ WORDS = ("Beton Mauerwerk Schalung Bewehrung liefern einbauen verdichten herstel
          "gemäß DIN 18331 nach Angabe der Bauleitung einschließlich Nebenarbeiten").split()
 
 
+def words(rnd, length):
+    """Random words from WORDS, cut to at most length characters."""
+    chosen, total = [], 0
+    while total < length:
+        w = rnd.choice(WORDS)
+        chosen.append(w)
+        total += len(w) + 1
+    return " ".join(chosen)[:length]
+
+
 def record(kind, data, number):
     return (kind + data)[:73].ljust(74) + "%06d" % (number % 1000000)
 
@@ -40,12 +50,7 @@ def main():
         size += len(line) + 2
 
     def text(length):
-        words, total = [], 0
-        while total < length:
-            w = rnd.choice(WORDS)
-            words.append(w)
-            total += len(w) + 1
-        return " ".join(words)[:length]
+        return words(rnd, length)
 
     with open(args.out, "wb") as f:
         add("00", "LV Benchmark".ljust(29) + "1122PPPPI")

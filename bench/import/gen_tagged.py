@@ -12,10 +12,8 @@ texts by default; with --rtf every long text is a small RTF document with \\'hh 
 import argparse
 import random
 
-WORDS = ("Beton Mauerwerk Schalung Bewehrung liefern einbauen verdichten herstellen "
-         "Oberfläche glätten Fugen abdichten Dämmung Außenwand Innenwand Stahl Träger "
-         "Baugrube Aushub Verfüllung Kies Sand Estrich Fliesen Türöffnung Öffnung "
-         "gemäß DIN 18331 nach Angabe der Bauleitung einschließlich Nebenarbeiten").split()
+from gen_gaeb90 import words
+
 UNITS = ("m2", "m3", "St", "psch", "lfm", "kg")
 
 
@@ -50,12 +48,7 @@ def main():
         size += len(line) + 2
 
     def text(length):
-        words, total = [], 0
-        while total < length:
-            w = rnd.choice(WORDS)
-            words.append(w)
-            total += len(w) + 1
-        return " ".join(words)[:length].strip()
+        return words(rnd, length).strip()
 
     def long_text():
         if not args.rtf:

@@ -1,18 +1,14 @@
 // Hostile or careless input: bounded time and memory, nothing lost or reordered, no file access.
 #include <gtest/gtest.h>
 
+#include "../platform/test_text.h"
 #include "flatten.h"
 #include "richtext/rtf_builder.h"
 
 namespace richtext::testing {
 namespace {
 
-std::string Repeat(const std::string& piece, size_t times) {
-  std::string out;
-  out.reserve(piece.size() * times);
-  for (size_t i = 0; i < times; ++i) out += piece;
-  return out;
-}
+using testing_support::Repeat;
 
 TEST(Robustness, HugeNestingLevelOpensAtMost64Tables) {
   bool raw = true;

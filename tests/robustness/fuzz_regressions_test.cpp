@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "../platform/test_text.h"
 #include "../platform/scratch_folder.h"
 #include "exchange/stream_storage.h"
 #include "exchange/string_hash.h"
@@ -14,11 +15,7 @@
 namespace robust {
 namespace {
 
-std::string Repeat(const std::string& s, size_t n) {
-  std::string out;
-  for (size_t i = 0; i < n; ++i) out += s;
-  return out;
-}
+using testing_support::Repeat;
 
 std::string CrLf(size_t n) { return Repeat("\r\n", n); }
 

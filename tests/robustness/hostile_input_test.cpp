@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "../platform/test_text.h"
 #include "../../fuzz/json_check.h"
 #include "../platform/scratch_folder.h"
 #include "import_run.h"
@@ -18,12 +19,7 @@
 namespace robust {
 namespace {
 
-std::string Repeat(const std::string& s, size_t n) {
-  std::string out;
-  out.reserve(s.size() * n);
-  for (size_t i = 0; i < n; ++i) out += s;
-  return out;
-}
+using testing_support::Repeat;
 
 std::string FixtureBytes(const std::string& name) {
   std::string path = std::string(GAEB_FIXTURES) + "/gaeb/" + name;
