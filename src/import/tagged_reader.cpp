@@ -52,9 +52,7 @@ class TTaggedReader {
     if (k == std::string_view::npos) return ContainsMarker(line, marker);
     for (size_t b = 0; b < BracketCount; ++b) {
       const size_t at = Brackets[b];
-      if (at >= k && at - k + marker.size() <= line.size() &&
-          EqualFolded(line.substr(at - k, marker.size()), marker))
-        return true;
+      if (at >= k && MarkerAt(line, at - k, marker)) return true;
     }
     return false;
   }
@@ -69,15 +67,6 @@ class TTaggedReader {
       }
       Brackets[BracketCount++] = at;
     }
-  }
-  static bool EqualFolded(std::string_view a, std::string_view b) {
-    for (size_t j = 0; j < b.size(); ++j) {
-      char x = a[j], y = b[j];
-      if (x >= 'A' && x <= 'Z') x = static_cast<char>(x + 32);
-      if (y >= 'A' && y <= 'Z') y = static_cast<char>(y + 32);
-      if (x != y) return false;
-    }
-    return true;
   }
   bool Last(size_t i) const { return i + 1 >= Lines.size(); }
   TDataLineStack* NewEntry(bool isPosition);

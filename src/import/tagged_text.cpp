@@ -44,6 +44,11 @@ bool ContainsMarker(std::string_view line, std::string_view marker) {
   return false;
 }
 
+bool MarkerAt(std::string_view line, size_t at, std::string_view marker) {
+  return at <= line.size() && marker.size() <= line.size() - at &&
+         EqualFolded(line.data() + at, marker);
+}
+
 void AppendStripped(std::string& target, std::string_view Line, bool DoTrim) {
   const size_t start = target.size();
   // Runs outside brackets go in whole; a "[" inside a bracketed part changes nothing, so the

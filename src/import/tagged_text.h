@@ -8,6 +8,8 @@ namespace import {
 
 // True when the line holds the marker, the letters a to z compared without regard to case.
 bool ContainsMarker(std::string_view line, std::string_view marker);
+// Whether the marker stands in the line at that position, by the same comparison.
+bool MarkerAt(std::string_view line, size_t at, std::string_view marker);
 
 // The value of a line: bracketed parts and "#begin"/"#end" removed, optionally trimmed.
 std::string StripTags(std::string_view Line, bool DoTrim);
