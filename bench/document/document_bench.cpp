@@ -196,4 +196,12 @@ BENCHMARK(BM_BuildAndSerializePeak)->Unit(benchmark::kMillisecond)->Iterations(1
 
 }  // namespace
 
-BENCHMARK_MAIN();
+// The heap as the importer runs with it, for every case alike.
+int main(int argc, char** argv) {
+  platform::UseLargePageHeap();
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}

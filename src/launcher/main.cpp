@@ -1,3 +1,7 @@
 #include "launcher/main_form.h"
+#include "platform/platform.h"
 
-int main() { return launcher::RunApplication(); }
+int main() {
+  platform::UseLargePageHeap();
+  return launcher::RunApplication();
+}

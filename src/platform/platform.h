@@ -99,6 +99,16 @@ char DecimalSeparator();
 // Tests and tools: force a decimal separator for this process (0 restores the system's).
 void OverrideDecimalSeparator(char separator);
 
+// ---- memory ------------------------------------------------------------------------------------
+// A hint that a large buffer about to be filled be backed by large pages (2 MiB on Linux), which
+// makes the first touch of every page far cheaper where page faults are dear (virtual machines).
+// Only whole large pages inside the range are affected; nothing happens where it is not offered.
+void PreferLargePages(void* data, size_t size);
+// For the programs that build big documents, at the top of main: on Linux with glibc, starts the
+// program anew, once, with the C library's heap on large pages and grown in large steps (its
+// tunables), where large pages are offered; returns at once otherwise, or when that fails.
+void UseLargePageHeap();
+
 // ---- user interface ----------------------------------------------------------------------------
 // Modal message box with one OK button (caption and text in ANSI). Routed to standard error as
 // "<caption>: <text>\n" on POSIX, and on Windows when GAEB_IMPORTER_MESSAGES=stderr.

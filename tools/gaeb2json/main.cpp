@@ -65,6 +65,7 @@ int BadUsage(const std::string& why) {
 }  // namespace
 
 int main() {
+  platform::UseLargePageHeap();
   platform::SetBinaryStdio();
   const std::vector<std::string> args = platform::ProcessArguments();
   Options options;

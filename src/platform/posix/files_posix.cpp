@@ -162,7 +162,10 @@ uint32_t ReadWholeFile(const std::string& path, std::string& contents) {
   if (S_ISDIR(st.st_mode)) return kErrorAccessDenied;
   if (uint32_t e = Lock(fd.get(), LOCK_SH)) return e;
   std::string data;
-  if (S_ISREG(st.st_mode) && st.st_size > 0) data.reserve(static_cast<size_t>(st.st_size));
+  if (S_ISREG(st.st_mode) && st.st_size > 0) {
+    data.reserve(static_cast<size_t>(st.st_size));
+    PreferLargePages(data.data(), data.capacity());
+  }
   char buffer[65536];
   for (;;) {
     ssize_t n = ::read(fd.get(), buffer, sizeof buffer);

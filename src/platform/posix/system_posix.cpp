@@ -1,15 +1,20 @@
 // Regional settings, message boxes, the hidden window's queue and the process arguments.
 #include <langinfo.h>
 #include <locale.h>
+#include <sys/mman.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <deque>
 #include <fstream>
 #include <iterator>
 #include <mutex>
+#include <string>
+#include <vector>
 
 #include "platform/platform.h"
 #include "platform/system_separator.h"
@@ -101,6 +106,42 @@ std::vector<std::string> ProcessArguments() {
 }
 
 void SetBinaryStdio() {}
+
+void PreferLargePages(void* data, size_t size) {
+#ifdef MADV_HUGEPAGE
+  constexpr uintptr_t kLarge = uintptr_t{2} << 20;
+  const uintptr_t begin = (reinterpret_cast<uintptr_t>(data) + kLarge - 1) & ~(kLarge - 1);
+  const uintptr_t end = (reinterpret_cast<uintptr_t>(data) + size) & ~(kLarge - 1);
+  // Refused where large pages are switched off; the buffer then simply stays as it is.
+  if (end > begin) ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
+#else
+  (void)data;
+  (void)size;
+#endif
+}
+
+void UseLargePageHeap() {
+#if defined(__linux__) && defined(__GLIBC__) && !defined(__SANITIZE_ADDRESS__)
+  // Every small allocation of a document tree lands on the heap; where page faults are dear, a
+  // heap of 4 KiB pages costs more than the import itself.
+  static constexpr char kTunables[] = "glibc.malloc.hugetlb=1:glibc.malloc.top_pad=33554432";
+  const char* current = std::getenv("GLIBC_TUNABLES");
+  if (current && std::strstr(current, "glibc.malloc.hugetlb")) return;  // done, or the user's
+  std::ifstream modes("/sys/kernel/mm/transparent_hugepage/enabled");
+  std::string line;
+  if (!std::getline(modes, line) || line.find("[never]") != std::string::npos) return;
+  const std::vector<std::string> args = ProcessArguments();
+  if (args.empty()) return;
+  std::vector<char*> argv;
+  for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+  argv.push_back(nullptr);
+  const std::string value =
+      current && *current ? std::string(current) + ":" + kTunables : std::string(kTunables);
+  if (::setenv("GLIBC_TUNABLES", value.c_str(), 1) != 0) return;
+  ::execv("/proc/self/exe", argv.data());
+  // Still here: carry on with the heap as it is; the setting stops a second try.
+#endif
+}
 
 std::string GetEnv(const std::string& name) {
   const char* value = std::getenv(name.c_str());

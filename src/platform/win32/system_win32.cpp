@@ -169,6 +169,10 @@ void SetBinaryStdio() {
   _setmode(_fileno(stderr), _O_BINARY);
 }
 
+// Large pages need a privilege that ordinary users lack; the buffers stay as they are.
+void PreferLargePages(void*, size_t) {}
+void UseLargePageHeap() {}
+
 std::string GetEnv(const std::string& name) {
   DWORD needed = ::GetEnvironmentVariableA(name.c_str(), nullptr, 0);
   if (needed == 0) return {};
