@@ -34,6 +34,9 @@ std::unique_ptr<AnsiTables> BuildTables(unsigned codePage) {
   if (!tables->singleByte) return tables;
 
   for (int b = 0; b < 256; ++b) tables->toWide[b] = wideOfBytes[b];
+  tables->latin1Outside80To9F = true;
+  for (int b = 0; b < 256; ++b)
+    if ((b < 0x80 || b > 0x9F) && tables->toWide[b] != b) tables->latin1Outside80To9F = false;
   tables->fromWide.assign(0x10000, 0);
   for (size_t i = 0; i < allUnits.size(); ++i)
     tables->fromWide[allUnits[i]] = static_cast<uint8_t>(bytesOfUnits[i]);

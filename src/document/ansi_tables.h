@@ -15,6 +15,8 @@ struct AnsiTables {
   // byte; only then are the tables below filled and used.
   bool singleByte = false;
   std::array<char16_t, 256> toWide{};
+  // Every byte outside 0x80..0x9F is its own code unit (Latin-1 order, as in Windows-1252).
+  bool latin1Outside80To9F = false;
   std::vector<uint8_t> fromWide;  // 65536 entries, surrogates excluded
   std::string loneSurrogate;      // what one unpaired surrogate becomes
   std::string surrogatePair;      // what a high and low surrogate together become

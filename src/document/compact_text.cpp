@@ -42,6 +42,17 @@ void CompactText::Assign(std::u16string_view units) {
   }
 }
 
+namespace {
+
+// True when one of the eight bytes lies in 0x80..0x9F.
+bool HasByte80To9F(uint64_t x) {
+  constexpr uint64_t ones = 0x0101010101010101ull, highs = 0x8080808080808080ull;
+  const uint64_t z = (x & (ones * 0xE0)) ^ highs;  // a zero byte where the byte was 0x80..0x9F
+  return ((z - ones) & ~z & highs) != 0;
+}
+
+}  // namespace
+
 CompactText CompactText::FromAnsi(std::string_view ansi) {
   CompactText text;
   if (ansi.empty()) return text;
@@ -50,23 +61,31 @@ CompactText CompactText::FromAnsi(std::string_view ansi) {
     text.Assign(platform::AnsiToWide(ansi));
     return text;
   }
-  // Most texts are plain Western text: store the units straight from the bytes.
-  bool narrow = true;
-  for (unsigned char b : ansi)
-    if (tables.toWide[b] >= 0x100) {
-      narrow = false;
-      break;
+  // Most texts are plain Western text: the units go straight from the bytes, eight at a time
+  // where the code page leaves them as they are.
+  const auto* s = reinterpret_cast<const uint8_t*>(ansi.data());
+  const size_t n = ansi.size();
+  char* out = text.Allocate(n + 1);
+  size_t i = 0;
+  if (tables.latin1Outside80To9F) {
+    for (; i + 8 <= n; i += 8) {
+      uint64_t x;
+      std::memcpy(&x, s + i, 8);
+      if (HasByte80To9F(x)) break;
+      std::memcpy(out + i, &x, 8);
     }
-  if (!narrow) {
-    std::u16string units(ansi.size(), u'\0');
-    for (size_t i = 0; i < ansi.size(); ++i) units[i] = tables.toWide[static_cast<uint8_t>(ansi[i])];
-    text.Assign(units);
-    return text;
   }
-  char* out = text.Allocate(ansi.size() + 1);
-  for (size_t i = 0; i < ansi.size(); ++i)
-    out[i] = static_cast<char>(tables.toWide[static_cast<uint8_t>(ansi[i])]);
-  out[ansi.size()] = kNarrow;
+  for (; i < n; ++i) {
+    const char16_t u = tables.toWide[s[i]];
+    if (u >= 0x100) {
+      std::u16string units(n, u'\0');
+      for (size_t k = 0; k < n; ++k) units[k] = tables.toWide[s[k]];
+      text.Assign(units);
+      return text;
+    }
+    out[i] = static_cast<char>(u);
+  }
+  out[n] = kNarrow;
   return text;
 }
 

@@ -1,5 +1,6 @@
 #include "import/tagged_text.h"
 
+#include <cstdint>
 #include <cstring>
 
 #include "support/support.h"
@@ -49,6 +50,26 @@ bool MarkerAt(std::string_view line, size_t at, std::string_view marker) {
          EqualFolded(line.data() + at, marker);
 }
 
+namespace {
+
+// The next "[" or "]", eight bytes at a time through the long runs of plain text.
+const char* NextBracket(const char* p, const char* const end) {
+  constexpr uint64_t ones = 0x0101010101010101ull, highs = 0x8080808080808080ull;
+  auto hasByte = [](uint64_t x, uint8_t b) {
+    const uint64_t y = x ^ (ones * b);
+    return ((y - ones) & ~y & highs) != 0;
+  };
+  for (; end - p >= 8; p += 8) {
+    uint64_t x;
+    std::memcpy(&x, p, 8);
+    if (hasByte(x, '[') || hasByte(x, ']')) break;
+  }
+  while (p < end && *p != '[' && *p != ']') ++p;
+  return p;
+}
+
+}  // namespace
+
 void AppendStripped(std::string& target, std::string_view Line, bool DoTrim) {
   const size_t start = target.size();
   // Runs outside brackets go in whole; a "[" inside a bracketed part changes nothing, so the
@@ -57,7 +78,7 @@ void AppendStripped(std::string& target, std::string_view Line, bool DoTrim) {
   const char* const end = p + Line.size();
   while (p < end) {
     const char* run = p;
-    while (p < end && *p != '[' && *p != ']') ++p;
+    p = NextBracket(p, end);
     target.append(run, static_cast<size_t>(p - run));
     if (p == end) break;
     if (*p++ == ']') continue;

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "document/compact_text.h"
+#include "platform/platform.h"
 
 namespace document {
 namespace {
@@ -35,6 +36,20 @@ TEST(CompactText, KeepsEveryUnitAtEveryLength) {
     EXPECT_TRUE(text == units);
     for (size_t i = 0; i < units.size(); ++i) EXPECT_EQ(text.UnitAt(i), units[i]);
     EXPECT_EQ(CompactText::FromAnsi(std::string(units.size(), 'x')).size(), units.size());
+  }
+}
+
+// The fast path copies eight bytes at a time and must give way at any byte the code page
+// turns into another unit, wherever it stands.
+TEST(CompactText, FromAnsiMatchesThePlatformForEveryByteAtEveryPlace) {
+  for (size_t place : {0, 7, 8, 15, 16, 23}) {
+    for (int b = 1; b < 256; ++b) {
+      std::string ansi(24, 'x');
+      ansi[place] = static_cast<char>(b);
+      ansi += "\xE4\xFC";  // a tail shorter than eight, above 0x9F
+      EXPECT_EQ(CompactText::FromAnsi(ansi).ToWide(), platform::AnsiToWide(ansi))
+          << "byte " << b << " at " << place;
+    }
   }
 }
 

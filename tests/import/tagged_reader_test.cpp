@@ -50,6 +50,10 @@ TEST(TaggedText, StripTags) {
       {" #BEGIN[Position]x", false, " x"},  {"a]b", false, "ab"},
       {"a[b", false, "a"},                  {"a[b[c]d]e", false, "ade"},
       {"#Endlich", false, "lich"},          {"Preis 12,50 EUR", true, "Preis 12,50 EUR"},
+      // brackets past the first eight bytes and in the last ones
+      {"Langtext mit [Marke] und mehr", false, "Langtext mit  und mehr"},
+      {"abcdefgh]ijklmnop[q", false, "abcdefghijklmnop"},
+      {"abcdefghijklmno[p]", false, "abcdefghijklmno"},
   };
   for (const auto& c : cases) EXPECT_EQ(StripTags(c.line, c.trim), c.value) << c.line;
 }
