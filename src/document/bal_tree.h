@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "document/compact_text.h"
+#include "document/pool.h"
 
 namespace document {
 
@@ -52,7 +53,7 @@ class TkxBalTree {
   int32_t Split(int32_t t);
 
   const NameSource* source_ = nullptr;
-  std::vector<TkxBalNode> nodes_;       // [0] is the sentinel: links to itself, level 0;
+  std::vector<TkxBalNode, pool::Allocator<TkxBalNode>> nodes_;       // [0] is the sentinel: links to itself, level 0;
                                         // empty until the first name
   std::vector<CompactText> ownNames_;   // by arena index, only without a source
   int32_t root_ = Sentinel;

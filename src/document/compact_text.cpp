@@ -16,7 +16,7 @@ char* CompactText::Allocate(size_t n) {
     return reinterpret_cast<char*>(raw_);
   }
   if (n > 0x00FFFFFFFFFFFFFFull) throw std::length_error("CompactText");
-  char* p = new char[n];
+  char* p = static_cast<char*>(pool::Allocate(n));
   std::memcpy(raw_, &p, sizeof p);
   const uint64_t word = static_cast<uint64_t>(n) | (static_cast<uint64_t>(kOnHeap) << 56);
   std::memcpy(raw_ + 8, &word, sizeof word);

@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "document/pool.h"
+
 namespace document {
 
 class CompactText {
@@ -86,7 +88,7 @@ class CompactText {
   // Room for n stored bytes, replacing what was there.
   char* Allocate(size_t n);
   void Release() {
-    if (OnHeap()) delete[] HeapData();
+    if (OnHeap()) pool::Free(HeapData(), StoredSize());
     std::memset(raw_, 0, sizeof raw_);
   }
   void CopyFrom(const CompactText& other) {

@@ -101,7 +101,8 @@ class TZVJSON final : public TkxJSONcustomlist, private TkxBalTree::NameSource {
 
   bool Indexed() const { return indexed_; }
   const TkxBalTree& NameIndex() const { return nameIndex_; }
-  const std::vector<TkxJSONobjectmethod>& Members() const { return members_; }
+  using MemberArray = std::vector<TkxJSONobjectmethod, pool::Allocator<TkxJSONobjectmethod>>;
+  const MemberArray& Members() const { return members_; }
 
  protected:
   const TZVCustomJSON* ReadableAt(int32_t position) const override { return MemberValueAt(position); }
@@ -116,7 +117,7 @@ class TZVJSON final : public TkxJSONcustomlist, private TkxBalTree::NameSource {
   static TkxJSONobjectmethod ToMember(std::unique_ptr<TZVCustomJSON> item);
   void RebuildIndex();
 
-  std::vector<TkxJSONobjectmethod> members_;
+  MemberArray members_;
   TkxBalTree nameIndex_;
   bool indexed_;
 };

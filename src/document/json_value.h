@@ -10,6 +10,7 @@
 
 #include "document/compact_text.h"
 #include "document/dynamic_value.h"
+#include "document/pool.h"
 
 namespace document {
 
@@ -35,6 +36,10 @@ class TZVCustomJSON {
   TZVCustomJSON(const TZVCustomJSON&) = delete;
   TZVCustomJSON& operator=(const TZVCustomJSON&) = delete;
   virtual ~TZVCustomJSON() = default;
+  // Every value and member comes from the document's pool; the virtual destructor hands the
+  // size of the whole object back.
+  static void* operator new(size_t size) { return pool::Allocate(size); }
+  static void operator delete(void* block, size_t size) noexcept { pool::Free(block, size); }
 
   // By-name setters: on anything but an object they assign to FieldByKey of the name.
   virtual void AssignBooleanByName(const std::string& name, bool value);
