@@ -1,6 +1,9 @@
 #include "import/gaeb90_reader.h"
 
+#include <algorithm>
 #include <array>
+#include <cstdint>
+#include <cstring>
 #include <memory>
 
 #include "import/oz_mask.h"
@@ -12,25 +15,47 @@ namespace import {
 namespace {
 
 // OEM to ANSI keeps the length and works byte by byte, so one table serves every record.
-const std::array<char, 256>& OemTable() {
-  static const std::array<char, 256> table = [] {
+struct OemConversion {
+  std::array<char, 256> table{};
+  bool asciiKept = true;  // bytes below 0x80 stay as they are
+};
+
+const OemConversion& OemTable() {
+  static const OemConversion conversion = [] {
     std::string all(256, '\0');
     for (int i = 0; i < 256; ++i) all[i] = static_cast<char>(i);
     const std::string converted = platform::OemToAnsi(all);
-    std::array<char, 256> t{};
-    for (int i = 0; i < 256; ++i)
-      t[i] = converted.size() == 256 ? converted[i] : static_cast<char>(i);
-    return t;
+    OemConversion c;
+    for (int i = 0; i < 256; ++i) {
+      c.table[i] = converted.size() == 256 ? converted[i] : static_cast<char>(i);
+      if (i < 0x80 && c.table[i] != static_cast<char>(i)) c.asciiKept = false;
+    }
+    return c;
   }();
-  return table;
+  return conversion;
 }
 
 void AppendConverted(std::string& target, std::string_view oem) {
-  const auto& table = OemTable();
+  const OemConversion& conversion = OemTable();
   const size_t start = target.size();
-  target.resize(start + oem.size());
-  for (size_t i = 0; i < oem.size(); ++i)
-    target[start + i] = table[static_cast<unsigned char>(oem[i])];
+  const size_t n = oem.size();
+  target.resize(start + n);
+  char* const out = target.data() + start;
+  const auto* in = reinterpret_cast<const unsigned char*>(oem.data());
+  size_t i = 0;
+  while (i < n) {
+    // Record texts are mostly ASCII: eight bytes at a time while no high bit is set.
+    if (conversion.asciiKept) {
+      for (; i + 8 <= n; i += 8) {
+        uint64_t x;
+        std::memcpy(&x, in + i, 8);
+        if (x & 0x8080808080808080ull) break;
+        std::memcpy(out + i, &x, 8);
+      }
+    }
+    const size_t stop = std::min(n, i + 8);
+    for (; i < stop; ++i) out[i] = conversion.table[in[i]];
+  }
 }
 
 std::string Converted(std::string_view oem) {
