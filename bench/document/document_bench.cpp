@@ -195,13 +195,3 @@ BENCHMARK(BM_RapidJsonWriter)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(BM_BuildAndSerializePeak)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 }  // namespace
-
-// The heap as the importer runs with it, for every case alike.
-int main(int argc, char** argv) {
-  platform::UseLargePageHeap();
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}

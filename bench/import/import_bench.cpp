@@ -243,13 +243,3 @@ void BM_TrivialProcess(benchmark::State& state) {
 BENCHMARK(BM_TrivialProcess)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
-
-// The heap as the importer runs with it, for every case alike.
-int main(int argc, char** argv) {
-  platform::UseLargePageHeap();
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}

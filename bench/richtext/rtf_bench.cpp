@@ -165,5 +165,3 @@ void BM_UnrtfText(benchmark::State& state) {
 BENCHMARK(BM_UnrtfText)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1);
 
 }  // namespace
-
-BENCHMARK_MAIN();

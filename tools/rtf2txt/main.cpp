@@ -20,6 +20,7 @@ const char kUsage[] =
 }  // namespace
 
 int main(int argc, char** argv) {
+  platform::UseLargePageHeap();
   platform::SetBinaryStdio();
   std::string input;
   if (argc > 2) {
