@@ -67,23 +67,25 @@ CompactText CompactText::FromAnsi(std::string_view ansi) {
   const size_t n = ansi.size();
   char* out = text.Allocate(n + 1);
   size_t i = 0;
-  if (tables.latin1Outside80To9F) {
-    for (; i + 8 <= n; i += 8) {
-      uint64_t x;
-      std::memcpy(&x, s + i, 8);
-      if (HasByte80To9F(x)) break;
-      std::memcpy(out + i, &x, 8);
+  while (i < n) {
+    if (tables.latin1Outside80To9F) {
+      for (; i + 8 <= n; i += 8) {
+        uint64_t x;
+        std::memcpy(&x, s + i, 8);
+        if (HasByte80To9F(x)) break;
+        std::memcpy(out + i, &x, 8);
+      }
     }
-  }
-  for (; i < n; ++i) {
-    const char16_t u = tables.toWide[s[i]];
-    if (u >= 0x100) {
-      std::u16string units(n, u'\0');
-      for (size_t k = 0; k < n; ++k) units[k] = tables.toWide[s[k]];
-      text.Assign(units);
-      return text;
+    for (const size_t stop = std::min(n, i + 8); i < stop; ++i) {
+      const char16_t u = tables.toWide[s[i]];
+      if (u >= 0x100) {
+        std::u16string units(n, u'\0');
+        for (size_t k = 0; k < n; ++k) units[k] = tables.toWide[s[k]];
+        text.Assign(units);
+        return text;
+      }
+      out[i] = static_cast<char>(u);
     }
-    out[i] = static_cast<char>(u);
   }
   out[n] = kNarrow;
   return text;
