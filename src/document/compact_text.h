@@ -47,6 +47,14 @@ class CompactText {
   // Wide form: the code units as little-endian byte pairs.
   std::string_view WideBytes() const { return {Stored(), StoredSize() - 1}; }
   char16_t UnitAt(size_t index) const;
+  // A narrow text kept in place: its sixteen raw bytes, the units first, and the unit count
+  // (at most 14); none for any other text.
+  const uint8_t* InPlaceNarrow(size_t& units) const {
+    const size_t n = raw_[kInPlace];
+    if (n == 0 || n > kInPlace || raw_[n - 1] != kNarrow) return nullptr;
+    units = n - 1;
+    return raw_;
+  }
 
   std::u16string ToWide() const;
   // Through the system ANSI code page; units it lacks become its default character.

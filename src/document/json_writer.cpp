@@ -1,10 +1,15 @@
 #include "document/json_writer.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <memory>
 #include <ostream>
 #include <vector>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "document/ansi_tables.h"
 #include "document/json_list.h"
@@ -29,6 +34,7 @@ struct WriterTables {
   Escape ofNarrowUnit[256];  // a unit below 0x100, converted and escaped
   bool plainUnit[256];       // the unit leaves as the same single byte
   bool asciiPlain = false;   // so do all printable ASCII units but the three escaped ones
+  bool latin1Plain = false;  // and all units 0xA0..0xFF
 };
 
 Escape EscapeOf(uint8_t b) {
@@ -73,6 +79,9 @@ std::unique_ptr<WriterTables> BuildWriterTables(const AnsiTables& ansi) {
   t->asciiPlain = true;
   for (int u = 0x20; u < 0x7F; ++u)
     if (u != '"' && u != '/' && u != '\\' && !t->plainUnit[u]) t->asciiPlain = false;
+  t->latin1Plain = t->asciiPlain;
+  for (int u = 0xA0; u < 0x100; ++u)
+    if (!t->plainUnit[u]) t->latin1Plain = false;
   return t;
 }
 
@@ -142,31 +151,56 @@ class Output {
   char* end_ = nullptr;
 };
 
-// Eight bytes at once, all in 0x20..0x7E and none of the quote, the solidus or the
-// backslash: true only when each would leave unchanged.
-bool AllPlainAscii(const uint8_t* s) {
-  uint64_t x;
-  std::memcpy(&x, s, 8);
-  constexpr uint64_t ones = 0x0101010101010101ull, highs = 0x8080808080808080ull;
-  if (x & highs) return false;
-  if (((x - ones * 0x20) & ~x & highs) != 0) return false;
-  auto hasByte = [x](uint8_t b) {
-    const uint64_t y = x ^ (ones * b);
-    return ((y - ones) & ~y & highs) != 0;
-  };
-  return !hasByte('"') && !hasByte('/') && !hasByte('\\') && !hasByte(0x7F);
-}
+// Which of sixteen units would not leave as they are (bit i for unit i): below 0x20, the quote,
+// the solidus, the backslash, 0x7F and the high units, except 0xA0..0xFF when the code page
+// keeps those. Only used when every other unit below 0x80 leaves unchanged.
+class PlainScan {
+ public:
+  PlainScan(const bool* plain, bool latin1Plain) : plain_(plain) {
+#if defined(__SSE2__)
+    highFloor_ = _mm_set1_epi8(latin1Plain ? static_cast<char>(0x9F) : 0x7F);
+#else
+    (void)latin1Plain;
+#endif
+  }
+
+  uint32_t NotPlain16(const uint8_t* s) const {
+#if defined(__SSE2__)
+    const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
+    // Signed bytes: below 0x20 takes in 0x80..0xFF, of which 0xA0..0xFF may be plain.
+    const __m128i high = _mm_cmplt_epi8(x, _mm_setzero_si128());
+    const __m128i keptHigh = _mm_and_si128(_mm_cmpgt_epi8(x, highFloor_), high);
+    __m128i marked = _mm_andnot_si128(keptHigh, _mm_cmplt_epi8(x, _mm_set1_epi8(0x20)));
+    marked = _mm_or_si128(marked, _mm_cmpeq_epi8(x, _mm_set1_epi8('"')));
+    marked = _mm_or_si128(marked, _mm_cmpeq_epi8(x, _mm_set1_epi8('/')));
+    marked = _mm_or_si128(marked, _mm_cmpeq_epi8(x, _mm_set1_epi8('\\')));
+    marked = _mm_or_si128(marked, _mm_cmpeq_epi8(x, _mm_set1_epi8(0x7F)));
+    return static_cast<uint32_t>(_mm_movemask_epi8(marked));
+#else
+    uint32_t marked = 0;
+    for (int i = 0; i < 16; ++i) marked |= static_cast<uint32_t>(!plain_[s[i]]) << i;
+    return marked;
+#endif
+  }
+
+ private:
+  const bool* plain_;
+#if defined(__SSE2__)
+  __m128i highFloor_;
+#endif
+};
 
 // Escaped lengths of a string's content, without its quotes.
-size_t NarrowLength(const WriterTables& t, std::string_view units) {
+size_t NarrowLength(const WriterTables& t, const PlainScan& scan, std::string_view units) {
   const auto* s = reinterpret_cast<const uint8_t*>(units.data());
-  const uint8_t* const end = s + units.size();
-  size_t length = units.size();
-  while (s < end) {
-    while (t.asciiPlain && s + 8 <= end && AllPlainAscii(s)) s += 8;
-    if (s == end) break;
-    length += t.ofNarrowUnit[*s++].len - 1u;
+  const size_t n = units.size();
+  size_t length = n, i = 0;
+  if (t.asciiPlain) {
+    for (; i + 16 <= n; i += 16)
+      for (uint32_t marked = scan.NotPlain16(s + i); marked != 0; marked &= marked - 1)
+        length += t.ofNarrowUnit[s[i + std::countr_zero(marked)]].len - 1u;
   }
+  for (; i < n; ++i) length += t.ofNarrowUnit[s[i]].len - 1u;
   return length;
 }
 
@@ -208,7 +242,8 @@ std::string ConvertToAnsi(const CompactText& text) {
 
 class TextWriter {
  public:
-  explicit TextWriter(const WriterTables& tables) : t_(tables), p_(out_.Begin()) {}
+  explicit TextWriter(const WriterTables& tables)
+      : t_(tables), scan_(tables.plainUnit, tables.latin1Plain), p_(out_.Begin()) {}
 
   std::string Take() { return out_.Take(p_); }
 
@@ -304,41 +339,65 @@ class TextWriter {
   }
 
   void String(const CompactText& text) {
+    size_t n;
+    if (const uint8_t* raw = text.InPlaceNarrow(n); raw && t_.asciiPlain) return ShortString(raw, n);
     if (text.empty()) return Raw("\"\"", 2);
     if (!t_.ansi->singleByte) return ConvertedString(text);
     if (text.IsNarrow()) return NarrowString(text.NarrowUnits());
     WideString(text.WideBytes());
   }
 
-  // Units below 0x100: runs of plain units go out as they are, the rest through the table.
+  // Most names and many values are short texts kept in place: when all their units leave
+  // unchanged, the sixteen bytes are copied whole.
+  void ShortString(const uint8_t* raw, size_t n) {
+    if (scan_.NotPlain16(raw) & ((1u << n) - 1))
+      return NarrowString({reinterpret_cast<const char*>(raw), n});
+    char* q = out_.Need(p_, 18);
+    q[0] = '"';
+    std::memcpy(q + 1, raw, 16);
+    q[n + 1] = '"';
+    p_ = q + n + 2;
+  }
+
+  // Units below 0x100: runs of plain units go out as they are, sixteen at a time; the rest
+  // through the table.
   void NarrowString(std::string_view units) {
     const auto* s = reinterpret_cast<const uint8_t*>(units.data());
     const uint8_t* const end = s + units.size();
     // Locals, so that the stores into the text cannot make the compiler reload the tables.
     const bool* const plain = t_.plainUnit;
     const Escape* const escapes = t_.ofNarrowUnit;
-    const bool asciiPlain = t_.asciiPlain;
     // Room for the worst case, but a long text is measured, so that it does not ask for six
-    // times its size.
-    const size_t room = units.size() > kMeasureAbove ? NarrowLength(t_, units)
+    // times its size. Sixteen units are copied whole even where fewer are kept.
+    const size_t room = units.size() > kMeasureAbove ? NarrowLength(t_, scan_, units)
                                                      : units.size() * kRoomPerUnit;
-    char* q = out_.Need(p_, room + 2 + kSlack);
+    char* q = out_.Need(p_, room + 2 + 16);
     *q++ = '"';
-    while (s < end) {
-      // Eight units at a time while all eight leave unchanged: ASCII by arithmetic, the
-      // Western letters through the table.
-      while (s + 8 <= end && ((asciiPlain && AllPlainAscii(s)) ||
-                              (plain[s[0]] & plain[s[1]] & plain[s[2]] & plain[s[3]] &
-                               plain[s[4]] & plain[s[5]] & plain[s[6]] & plain[s[7]]))) {
-        std::memcpy(q, s, 8);
-        q += 8;
-        s += 8;
+    if (t_.asciiPlain) {
+      while (s + 16 <= end) {
+        const uint32_t marked = scan_.NotPlain16(s);
+        std::memcpy(q, s, 16);
+        if (marked == 0) {
+          q += 16;
+          s += 16;
+          continue;
+        }
+        const int kept = std::countr_zero(marked);
+        q += kept;
+        s += kept;
+        const Escape& e = escapes[*s++];
+        std::memcpy(q, &e.seq, sizeof e.seq);
+        q += e.len;
       }
-      while (s < end && plain[*s]) *q++ = static_cast<char>(*s++);
-      if (s == end) break;
-      const Escape& e = escapes[*s++];
-      std::memcpy(q, &e.seq, sizeof e.seq);
-      q += e.len;
+    }
+    for (; s < end; ++s) {
+      if (plain[*s]) {
+        *q++ = static_cast<char>(*s);
+      } else {
+        const Escape& e = escapes[*s];
+        std::memcpy(q, &e.seq, sizeof e.seq);
+        q += e.len;
+      }
     }
     *q++ = '"';
     p_ = q;
@@ -367,6 +426,7 @@ class TextWriter {
   }
 
   const WriterTables& t_;
+  const PlainScan scan_;
   Output out_;
   char* p_;
 };

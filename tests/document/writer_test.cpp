@@ -151,6 +151,27 @@ TEST(Writer, HostileTextsAlwaysGiveExactlyEscapedJson) {
   EXPECT_EQ(WriteText(&object), expected);
 }
 
+// Every unit below 0x100 at every place of texts kept in place (up to 14 units) and of longer
+// ones, which are scanned sixteen units at a time with a tail.
+TEST(Writer, EveryNarrowUnitAtEveryPlace) {
+  TZVSONList list;
+  std::string expected = "[";
+  for (size_t length : {1u, 2u, 13u, 14u, 15u, 16u, 17u, 31u, 33u}) {
+    for (size_t place = 0; place < length; ++place) {
+      for (char16_t unit = 0; unit < 0x100; ++unit) {
+        std::u16string text(length, u'k');
+        if (length > 3) text[length - 1] = u'\u00FC';
+        text[place] = unit;
+        list.AddElement(TkxJSONstring::Make(text));
+        if (expected.size() > 1) expected += ',';
+        expected += ReferenceString(text);
+      }
+    }
+  }
+  expected += "]";
+  EXPECT_EQ(WriteText(&list), expected);
+}
+
 TEST(Writer, LongOutputIsCompleteAcrossBufferBoundaries) {
   TZVSONList list;
   std::string expected = "[";
