@@ -306,34 +306,38 @@ class TextWriter {
     Byte('}');
   }
 
+  // Names and string values are most of a document: they are written here, and only
+  // containers and the rarer leaves go through Value.
   void Member(const TkxJSONobjectmethod& member) {
     String(member.MemberName);
     Byte(':');
-    if (member.MemberValue)
-      Value(*member.MemberValue);
-    else
+    const TZVCustomJSON* value = member.MemberValue.get();
+    if (!value)
       Raw("null", 4);
-  }
-
-  void String(const CompactText& text) {
-    size_t n;
-    if (const uint8_t* raw = text.InPlaceNarrow(n); raw && t_.asciiPlain) return ShortString(raw, n);
-    if (text.empty()) return Raw("\"\"", 2);
-    if (!t_.ansi->singleByte) return ConvertedString(text);
-    if (text.IsNarrow()) return NarrowString(text.NarrowUnits());
-    WideString(text.WideBytes());
+    else if (value->KindCode() == js_String)
+      String(static_cast<const TkxJSONstring*>(value)->TextValue);
+    else
+      Value(*value);
   }
 
   // Most names and many values are short texts kept in place: when all their units leave
   // unchanged, the sixteen bytes are copied whole.
-  void ShortString(const uint8_t* raw, size_t n) {
-    if (scan_.NotPlain16(raw) & ((1u << n) - 1))
-      return NarrowString({reinterpret_cast<const char*>(raw), n});
+  [[gnu::always_inline]] void String(const CompactText& text) {
+    size_t n;
+    const uint8_t* raw = text.InPlaceNarrow(n);
+    if (!raw || !t_.asciiPlain || (scan_.NotPlain16(raw) & ((1u << n) - 1))) return OtherString(text);
     char* q = out_.Need(p_, 18);
     q[0] = '"';
     std::memcpy(q + 1, raw, 16);
     q[n + 1] = '"';
     p_ = q + n + 2;
+  }
+
+  [[gnu::noinline]] void OtherString(const CompactText& text) {
+    if (text.empty()) return Raw("\"\"", 2);
+    if (!t_.ansi->singleByte) return ConvertedString(text);
+    if (text.IsNarrow()) return NarrowString(text.NarrowUnits());
+    WideString(text.WideBytes());
   }
 
   // Units below 0x100: runs of plain units go out as they are, sixteen at a time; the rest
