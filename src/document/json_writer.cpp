@@ -93,61 +93,50 @@ const WriterTables& CurrentWriterTables() {
   return *cached;
 }
 
-// The output: a list of chunks, so the tree is walked once and nothing written is moved while
-// it grows (a walk that measured first would meet the tree's cache misses twice). At the end the
-// chunks are appended to one string reserved at the exact size (its pages are touched only as
-// they are filled) and each chunk is freed once copied, so the peak stays near the text plus one
-// chunk. The large chunks and the string ask for large pages: filling a big text otherwise costs
-// more in page faults than in writing. Chunks double up to 1 MiB in all; after that each is of a
-// size that the allocator maps on its own and so gives back to the system when it is freed
-// (pages never written are never taken).
+// The output: one string, written in place. Its capacity is reserved up front from the
+// document's size (pages never written are never taken, so a generous reservation costs
+// address space only), and its length is moved on in steps just ahead of the writing, so the
+// zero fill that lengthening does lands in pages about to be written anyway. Only a text that
+// outgrows the reservation is moved, doubling. A text built in pieces and joined at the end
+// would take fresh pages twice and copy the whole text once more.
 class Output {
  public:
   static constexpr size_t kSlack = 8;  // escapes are copied as whole 8-byte entries
 
-  char* Begin() { return NewChunk(kFirstChunk); }
-  // Makes room for n bytes at the write position; a write never spans two chunks.
+  char* Begin(size_t expected) {
+    text_.reserve(std::max(expected, kStep));
+    platform::PreferLargePages(text_.data(), text_.capacity());
+    text_.resize(kStep);
+    end_ = text_.data() + text_.size();
+    return text_.data();
+  }
+  // Makes room for n bytes at the write position p; gives the position to write at.
   char* Need(char* p, size_t n) {
     if (static_cast<size_t>(end_ - p) >= n) return p;
-    Close(p);
-    return NewChunk(std::max(n, reserved_ < kSmallChunks ? reserved_ : kLargeChunk));
+    return Grow(p, n);
   }
   std::string Take(char* p) {
-    Close(p);
-    size_t total = 0;
-    for (const Chunk& chunk : chunks_) total += chunk.used;
-    std::string text;
-    text.reserve(total);
-    platform::PreferLargePages(text.data(), text.capacity());
-    for (Chunk& chunk : chunks_) {
-      text.append(chunk.data.get(), chunk.used);
-      chunk.data.reset();
-    }
-    chunks_.clear();
-    return text;
+    text_.resize(static_cast<size_t>(p - text_.data()));
+    return std::move(text_);
   }
 
  private:
-  static constexpr size_t kFirstChunk = 64 * 1024;
-  static constexpr size_t kSmallChunks = 1024 * 1024;     // in all, before the large ones
-  static constexpr size_t kLargeChunk = 32 * 1024 * 1024;  // mapped apart by the allocator
+  static constexpr size_t kStep = 256 * 1024;
 
-  struct Chunk {
-    std::unique_ptr<char[]> data;
-    size_t used;
-  };
-
-  void Close(char* p) { chunks_.back().used = static_cast<size_t>(p - chunks_.back().data.get()); }
-  char* NewChunk(size_t size) {
-    chunks_.push_back(Chunk{std::unique_ptr<char[]>(new char[size]), 0});
-    if (size >= kLargeChunk) platform::PreferLargePages(chunks_.back().data.get(), size);
-    reserved_ += size;
-    end_ = chunks_.back().data.get() + size;
-    return chunks_.back().data.get();
+  [[gnu::noinline]] char* Grow(char* p, size_t n) {
+    const size_t used = static_cast<size_t>(p - text_.data());
+    const size_t wanted = used + n;
+    if (wanted > text_.capacity()) {
+      text_.resize(used);  // only what is written moves
+      text_.reserve(std::max(wanted, text_.capacity() * 2));
+      platform::PreferLargePages(text_.data(), text_.capacity());
+    }
+    text_.resize(std::min(text_.capacity(), std::max(wanted, used + kStep)));
+    end_ = text_.data() + text_.size();
+    return text_.data() + used;
   }
 
-  std::vector<Chunk> chunks_;
-  size_t reserved_ = 0;
+  std::string text_;
   char* end_ = nullptr;
 };
 
@@ -242,8 +231,8 @@ std::string ConvertToAnsi(const CompactText& text) {
 
 class TextWriter {
  public:
-  explicit TextWriter(const WriterTables& tables)
-      : t_(tables), scan_(tables.plainUnit, tables.latin1Plain), p_(out_.Begin()) {}
+  TextWriter(const WriterTables& tables, size_t expected)
+      : t_(tables), scan_(tables.plainUnit, tables.latin1Plain), p_(out_.Begin(expected)) {}
 
   std::string Take() { return out_.Take(p_); }
 
@@ -433,7 +422,10 @@ std::string FolderPart(const std::string& fileName) {
 std::string TZVJSONText::WriteText(const TZVCustomJSON* value) {
   if (!value) return {};
   const WriterTables& tables = CurrentWriterTables();
-  TextWriter writer(tables);
+  // A container's text comes to a quarter to a half of the bytes its document holds, so
+  // those bytes are reserved; a leaf is small.
+  const bool container = value->KindCode() == js_List || value->KindCode() == js_Object;
+  TextWriter writer(tables, container ? pool::BytesInUse() : 0);
   writer.Value(*value);
   return writer.Take();
 }

@@ -85,6 +85,8 @@ class Pool {
   size_t live_ = 0;
 };
 
+size_t gBytesInUse = 0;
+
 // Never destroyed: documents held by statics may be freed after every other static is gone.
 Pool& ThePool() {
   static Pool* const pool = new Pool;
@@ -93,8 +95,11 @@ Pool& ThePool() {
 
 }  // namespace
 
+size_t BytesInUse() { return gBytesInUse; }
+
 void* Allocate(size_t size) {
   if (size == 0) size = 1;
+  gBytesInUse += size;
   if (!kPooled || size > kLargest) return ::operator new(size);
   return ThePool().Allocate(size);
 }
@@ -102,6 +107,7 @@ void* Allocate(size_t size) {
 void Free(void* block, size_t size) noexcept {
   if (block == nullptr) return;
   if (size == 0) size = 1;
+  gBytesInUse -= size;
   if (!kPooled || size > kLargest) return ::operator delete(block);
   ThePool().Free(block, size);
 }

@@ -20,6 +20,9 @@ void* Allocate(size_t size);
 // size as given to Allocate.
 void Free(void* block, size_t size) noexcept;
 
+// The bytes of all document pieces alive now, pooled or not.
+size_t BytesInUse();
+
 // For the standard containers of the document.
 template <class T>
 struct Allocator {
