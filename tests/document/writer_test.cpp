@@ -207,6 +207,22 @@ TEST(Writer, EscapeHeavyTextsOfEveryLengthAreComplete) {
   EXPECT_EQ(WriteText(&list), expected);
 }
 
+// The text is reserved from the document's size; short texts of control units come out six
+// times their size and more, so this one outgrows its reservation several times over.
+TEST(Writer, TextFarLargerThanItsDocumentIsComplete) {
+  TZVJSON object(false);
+  const std::u16string name(14, u'\x01'), text(14, u'\x1B');
+  const std::string member = ReferenceString(name) + ":" + ReferenceString(text);
+  std::string expected = "{";
+  for (int i = 0; i < 60000; ++i) {
+    object.AddMember(name, TkxJSONstring::Make(text));
+    if (i) expected += ',';
+    expected += member;
+  }
+  expected += "}";
+  EXPECT_EQ(WriteText(&object), expected);
+}
+
 TEST(Writer, StreamAppendsAndIgnoresMissingParts) {
   std::ostringstream stream;
   stream << "x";
