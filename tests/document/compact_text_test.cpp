@@ -76,6 +76,21 @@ TEST(CompactText, CopiesMovesAndAssignmentsAcrossForms) {
   }
 }
 
+// Ordinal order of the units, a prefix first, across forms and lengths, NUL units included.
+TEST(CompactText, OrderIsThatOfTheUnits) {
+  std::vector<std::u16string> texts = TextsAroundTheBoundary();
+  for (const std::u16string& extra :
+       {std::u16string(u"a"), std::u16string(1, u'\0'), std::u16string(u"a\0", 2),
+        std::u16string(u"a\0\0", 3), std::u16string(u"ab"), std::u16string(u"\u00FF"),
+        std::u16string(u"\u0100"), std::u16string(13, u'z') + u'\0', std::u16string(14, u'z')})
+    texts.push_back(extra);
+  auto sign = [](int v) { return (v > 0) - (v < 0); };
+  for (const std::u16string& a : texts)
+    for (const std::u16string& b : texts)
+      EXPECT_EQ(sign(Compare(CompactText(a), CompactText(b))), sign(a.compare(b)))
+          << a.size() << " vs " << b.size();
+}
+
 TEST(CompactText, OrderAndEqualityOnLongTexts) {
   const std::u16string base(40, u'k');
   EXPECT_LT(Compare(CompactText(base), CompactText(base + u"a")), 0);  // prefix first
