@@ -22,9 +22,11 @@ constexpr bool kPooled = true;
 
 constexpr size_t kGrain = 8;
 constexpr size_t kClasses = kLargest / kGrain;
-constexpr size_t kBlockSize = size_t{8} << 20;
 // On the boundary of a large page, so that large pages can cover the whole block: its pieces
-// are touched in order as the document grows, and small pages would fault every 4 KiB.
+// are touched in order as the document grows, and small pages would fault every 4 KiB. The
+// allocator may set aside up to one alignment more, never touched; a large block keeps that
+// small beside it.
+constexpr size_t kBlockSize = size_t{32} << 20;
 constexpr size_t kBlockAlign = size_t{2} << 20;
 
 struct FreeBlock {
