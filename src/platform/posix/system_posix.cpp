@@ -124,7 +124,8 @@ void UseLargePageHeap() {
 #if defined(__linux__) && defined(__GLIBC__) && !defined(__SANITIZE_ADDRESS__)
   // Every small allocation of a document tree lands on the heap; where page faults are dear, a
   // heap of 4 KiB pages costs more than the import itself.
-  static constexpr char kTunables[] = "glibc.malloc.hugetlb=1:glibc.malloc.top_pad=33554432";
+  static constexpr char kTunables[] =
+      "glibc.malloc.hugetlb=1:glibc.malloc.top_pad=33554432:glibc.malloc.mmap_threshold=33554432";
   const char* current = std::getenv("GLIBC_TUNABLES");
   if (current && std::strstr(current, "glibc.malloc.hugetlb")) return;  // done, or the user's
   std::ifstream modes("/sys/kernel/mm/transparent_hugepage/enabled");
