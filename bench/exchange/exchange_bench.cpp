@@ -273,6 +273,7 @@ BENCHMARK(BM_BuildRequest)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTim
 // Pipes and the service-location file live in a temporary folder of this run, so nothing else
 // on the machine sees or disturbs them.
 int main(int argc, char** argv) {
+  platform::UseLargePageHeap();  // as the importer runs
   char folder[] = "/tmp/gaeb-exchange-bench-XXXXXX";
   if (!mkdtemp(folder)) return 1;
   setenv("TMPDIR", folder, 1);

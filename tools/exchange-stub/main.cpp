@@ -77,6 +77,7 @@ bool ParseHex(const std::string& text, std::string& bytes) {
 }  // namespace
 
 int main() {
+  platform::UseLargePageHeap();  // a document of many megabytes arrives in one piece
   std::vector<std::string> args = platform::ProcessArguments();
   stub::StubOptions options;
   for (size_t i = 1; i < args.size(); ++i) {
