@@ -145,13 +145,12 @@ class Output {
 // keeps those. Only used when every other unit below 0x80 leaves unchanged.
 class PlainScan {
  public:
-  PlainScan(const bool* plain, bool latin1Plain) : plain_(plain) {
 #if defined(__SSE2__)
-    highFloor_ = _mm_set1_epi8(latin1Plain ? static_cast<char>(0x9F) : 0x7F);
+  PlainScan(const bool*, bool latin1Plain)
+      : highFloor_(_mm_set1_epi8(latin1Plain ? static_cast<char>(0x9F) : 0x7F)) {}
 #else
-    (void)latin1Plain;
+  PlainScan(const bool* plain, bool) : plain_(plain) {}
 #endif
-  }
 
   uint32_t NotPlain16(const uint8_t* s) const {
 #if defined(__SSE2__)
@@ -173,9 +172,10 @@ class PlainScan {
   }
 
  private:
-  const bool* plain_;
 #if defined(__SSE2__)
   __m128i highFloor_;
+#else
+  const bool* plain_;
 #endif
 };
 
