@@ -31,7 +31,7 @@ function(gaeb_executable name)
 endfunction()
 
 # The programs the host or a user starts: the C++ runtime linked in, so that starting them
-# spends no time binding it (the importer on Linux starts twice, see UseLargePageHeap).
+# binds fewer symbols (the importer on Linux starts twice, see UseLargePageHeap).
 function(gaeb_quick_start name)
   if(NOT WIN32 AND NOT CMAKE_CXX_FLAGS MATCHES "-fsanitize")
     target_link_options(${name} PRIVATE -static-libstdc++ -static-libgcc)

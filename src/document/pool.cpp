@@ -73,7 +73,8 @@ class Pool {
   // Nothing is in use: all blocks but the first go back, so that a process making one document
   // after another keeps one block, not the size of the largest.
   void Reset() noexcept {
-    for (size_t i = 1; i < blocks_.size(); ++i) ::operator delete(blocks_[i], std::align_val_t{kBlockAlign});
+    for (size_t i = 1; i < blocks_.size(); ++i)
+      ::operator delete(blocks_[i], std::align_val_t{kBlockAlign});
     blocks_.resize(1);
     for (FreeBlock*& head : free_) head = nullptr;
     next_ = blocks_[0];
