@@ -7,8 +7,6 @@
 namespace document {
 namespace {
 
-bool IsSurrogate(char32_t unit) { return unit >= 0xD800 && unit <= 0xDFFF; }
-
 std::unique_ptr<AnsiTables> BuildTables(unsigned codePage) {
   auto tables = std::make_unique<AnsiTables>();
   tables->codePage = codePage;
@@ -17,33 +15,38 @@ std::unique_ptr<AnsiTables> BuildTables(unsigned codePage) {
   for (int b = 0; b < 256; ++b) allBytes[b] = static_cast<char>(b);
   std::u16string wideOfBytes;
   platform::MultiByteToWide(platform::kCodePageAnsi, allBytes, wideOfBytes);
-
-  std::u16string allUnits;
-  allUnits.reserve(0x10000);
-  for (char32_t u = 0; u < 0x10000; ++u)
-    if (!IsSurrogate(u)) allUnits.push_back(static_cast<char16_t>(u));
-  std::string bytesOfUnits;
-  platform::WideToMultiByte(platform::kCodePageAnsi, allUnits, bytesOfUnits);
+  std::string back;
+  if (wideOfBytes.size() == 256) platform::WideToMultiByte(platform::kCodePageAnsi, wideOfBytes, back);
 
   platform::WideToMultiByte(platform::kCodePageAnsi, std::u16string(1, u'\xD800'),
                             tables->loneSurrogate);
   platform::WideToMultiByte(platform::kCodePageAnsi, std::u16string(u"\xD83D\xDE00"),
                             tables->surrogatePair);
 
-  tables->singleByte = wideOfBytes.size() == 256 && bytesOfUnits.size() == allUnits.size();
+  // Lead bytes (double-byte pages) and bytes that are no character on their own (UTF-8) do not
+  // come back as themselves.
+  tables->singleByte = back == allBytes;
   if (!tables->singleByte) return tables;
 
   for (int b = 0; b < 256; ++b) tables->toWide[b] = wideOfBytes[b];
   tables->latin1Outside80To9F = true;
   for (int b = 0; b < 256; ++b)
     if ((b < 0x80 || b > 0x9F) && tables->toWide[b] != b) tables->latin1Outside80To9F = false;
-  tables->fromWide.assign(0x10000, 0);
-  for (size_t i = 0; i < allUnits.size(); ++i)
-    tables->fromWide[allUnits[i]] = static_cast<uint8_t>(bytesOfUnits[i]);
   return tables;
 }
 
 }  // namespace
+
+void AnsiTables::Fill(size_t block) const {
+  filled_[block] = true;
+  if (block >= 0xD8 && block <= 0xDF) return;  // surrogates: never looked up one by one
+  std::u16string units(256, u'\0');
+  for (size_t i = 0; i < 256; ++i) units[i] = static_cast<char16_t>(block << 8 | i);
+  std::string bytes;
+  platform::WideToMultiByte(platform::kCodePageAnsi, units, bytes);
+  if (bytes.size() != units.size()) bytes.assign(units.size(), '?');  // not a single-byte page
+  for (size_t i = 0; i < 256; ++i) fromWide_[block << 8 | i] = static_cast<uint8_t>(bytes[i]);
+}
 
 const AnsiTables& CurrentAnsiTables() {
   // One thread builds and writes the document; the cache needs no lock.

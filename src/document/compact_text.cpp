@@ -123,7 +123,7 @@ std::string CompactText::ToAnsi() const {
     std::string_view units = NarrowUnits();
     std::string ansi(units.size(), '\0');
     for (size_t i = 0; i < units.size(); ++i)
-      ansi[i] = static_cast<char>(tables.fromWide[static_cast<uint8_t>(units[i])]);
+      ansi[i] = static_cast<char>(tables.FromWide(static_cast<uint8_t>(units[i])));
     return ansi;
   }
   return platform::WideToAnsi(ToWide());

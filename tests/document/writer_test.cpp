@@ -172,6 +172,23 @@ TEST(Writer, EveryNarrowUnitAtEveryPlace) {
   EXPECT_EQ(WriteText(&list), expected);
 }
 
+// Every unit outside the surrogates, in texts kept wide, comes out as the platform converts it:
+// the writer learns the code page 256 units at a time, as it meets them.
+TEST(Writer, EveryWideUnitAsThePlatformConvertsIt) {
+  TZVSONList list;
+  std::string expected = "[";
+  for (char32_t first = 0; first < 0x10000; first += 61) {
+    std::u16string text = u"\u4E2D";
+    for (char32_t u = first; u < first + 61 && u < 0x10000; ++u)
+      if (u < 0xD800 || u > 0xDFFF) text += static_cast<char16_t>(u);
+    list.AddElement(TkxJSONstring::Make(text));
+    if (expected.size() > 1) expected += ',';
+    expected += ReferenceString(text);
+  }
+  expected += "]";
+  EXPECT_EQ(WriteText(&list), expected);
+}
+
 TEST(Writer, LongOutputIsCompleteAcrossBufferBoundaries) {
   TZVSONList list;
   std::string expected = "[";
