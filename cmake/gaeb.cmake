@@ -30,10 +30,20 @@ function(gaeb_executable name)
   target_link_libraries(${name} PRIVATE gaeb_options ${A_DEPS})
 endfunction()
 
-# The programs the host or a user starts: the C++ runtime linked in, so that starting them
-# binds fewer symbols (the importer on Linux starts twice, see UseLargePageHeap).
+# The programs the host or a user starts: on Linux linked statically, still position-independent,
+# where the tool chain can: a start then binds no symbols at all, and a start is a good part of a
+# small import's time. Otherwise at least the C++ runtime is linked in.
+include(CheckLinkerFlag)
+if(NOT WIN32)
+  check_linker_flag(CXX -static-pie GAEB_HAVE_STATIC_PIE)
+endif()
 function(gaeb_quick_start name)
-  if(NOT WIN32 AND NOT CMAKE_CXX_FLAGS MATCHES "-fsanitize")
+  if(WIN32 OR CMAKE_CXX_FLAGS MATCHES "-fsanitize")
+    return()
+  endif()
+  if(GAEB_HAVE_STATIC_PIE)
+    target_link_options(${name} PRIVATE -static-pie)
+  else()
     target_link_options(${name} PRIVATE -static-libstdc++ -static-libgcc)
   endif()
 endfunction()

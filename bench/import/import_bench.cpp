@@ -206,8 +206,8 @@ void BM_ProcessToDelivery(benchmark::State& state) {
     if (!lines.empty() && lines[0] == pipe) break;
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
-  // The host starts the importer without this process's heap settings: it then sets up its own
-  // heap (on Linux by starting itself once more), and that belongs to the time measured.
+  // The host starts the importer without heap settings: a GLIBC_TUNABLES given to this benchmark
+  // would make the importer leave its heap alone, and its own set-up belongs to the time measured.
   const char* inherited = std::getenv("GLIBC_TUNABLES");
   const std::string tunables = inherited ? inherited : "";
   ::unsetenv("GLIBC_TUNABLES");

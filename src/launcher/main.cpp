@@ -1,7 +1,11 @@
+#include <string>
+#include <vector>
+
 #include "launcher/main_form.h"
 #include "platform/platform.h"
 
 int main() {
-  platform::UseLargePageHeap();
+  const std::vector<std::string> args = platform::ProcessArguments();
+  platform::UseLargePageHeap(launcher::FirstDroppedFile(args.size() > 4 ? args[4] : std::string()));
   return launcher::RunApplication();
 }

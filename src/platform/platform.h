@@ -104,10 +104,12 @@ void OverrideDecimalSeparator(char separator);
 // makes the first touch of every page far cheaper where page faults are dear (virtual machines).
 // Only whole large pages inside the range are affected; nothing happens where it is not offered.
 void PreferLargePages(void* data, size_t size);
-// For the programs that build big documents, at the top of main: on Linux with glibc, starts the
-// program anew, once, with the C library's heap on large pages and grown in large steps (its
-// tunables), where large pages are offered; returns at once otherwise, or when that fails.
-void UseLargePageHeap();
+// For the programs that build big documents, early in main, given the input about to be read
+// when it is known: on Linux with glibc, puts the C library's heap on large pages where they are
+// offered. For a small input the heap gets a reserve in place; otherwise the program starts anew,
+// once, with the library's own large-page settings. Returns at once where there is nothing to
+// do, when GLIBC_TUNABLES already names glibc.malloc.hugetlb, or when the restart fails.
+void UseLargePageHeap(const std::string& input = std::string());
 
 // ---- user interface ----------------------------------------------------------------------------
 // Modal message box with one OK button (caption and text in ANSI). Routed to standard error as

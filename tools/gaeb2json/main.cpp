@@ -65,7 +65,6 @@ int BadUsage(const std::string& why) {
 }  // namespace
 
 int main() {
-  platform::UseLargePageHeap();
   platform::SetBinaryStdio();
   const std::vector<std::string> args = platform::ProcessArguments();
   Options options;
@@ -100,6 +99,7 @@ int main() {
     std::fprintf(stderr, "gaeb2json: no such file: %s\n", options.file.c_str());
     return 2;
   }
+  platform::UseLargePageHeap(options.file);
 
   TOfflineGAEBParser parser(options);
   try {

@@ -20,7 +20,6 @@ const char kUsage[] =
 }  // namespace
 
 int main(int argc, char** argv) {
-  platform::UseLargePageHeap();
   platform::SetBinaryStdio();
   std::string input;
   if (argc > 2) {
@@ -33,6 +32,7 @@ int main(int argc, char** argv) {
       std::fputs(kUsage, stdout);
       return 0;
     }
+    platform::UseLargePageHeap(argument);
     try {
       input = support::LoadFileBytes(argument);
     } catch (const std::exception& e) {
@@ -40,6 +40,7 @@ int main(int argc, char** argv) {
       return 1;
     }
   } else {
+    platform::UseLargePageHeap();
     input.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
   }
   const std::string text = richtext::RtfToPlainText(input);

@@ -171,7 +171,7 @@ void SetBinaryStdio() {
 
 // Large pages need a privilege that ordinary users lack; the buffers stay as they are.
 void PreferLargePages(void*, size_t) {}
-void UseLargePageHeap() {}
+void UseLargePageHeap(const std::string&) {}
 
 std::string GetEnv(const std::string& name) {
   DWORD needed = ::GetEnvironmentVariableA(name.c_str(), nullptr, 0);
