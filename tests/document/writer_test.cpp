@@ -6,6 +6,7 @@
 #include <random>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "document/zvjson.h"
 #include "platform/platform.h"
@@ -39,6 +40,21 @@ std::string ReferenceString(std::u16string_view text) {
     }
   }
   return out + "\"";
+}
+
+// A list of these texts as written, and as the reference escapes it.
+struct WrittenList {
+  std::string written, expected;
+};
+WrittenList WriteListOf(const std::vector<std::u16string>& texts) {
+  TZVSONList list;
+  std::string expected = "[";
+  for (const std::u16string& text : texts) {
+    list.AddElement(TkxJSONstring::Make(text));
+    if (expected.size() > 1) expected += ',';
+    expected += ReferenceString(text);
+  }
+  return {WriteText(&list), expected + "]"};
 }
 
 TEST(Writer, ObjectOfEveryKind) {
@@ -154,74 +170,62 @@ TEST(Writer, HostileTextsAlwaysGiveExactlyEscapedJson) {
 // Every unit below 0x100 at every place of texts kept in place (up to 14 units) and of longer
 // ones, which are scanned sixteen units at a time with a tail.
 TEST(Writer, EveryNarrowUnitAtEveryPlace) {
-  TZVSONList list;
-  std::string expected = "[";
+  std::vector<std::u16string> texts;
   for (size_t length : {1u, 2u, 13u, 14u, 15u, 16u, 17u, 31u, 33u}) {
     for (size_t place = 0; place < length; ++place) {
       for (char16_t unit = 0; unit < 0x100; ++unit) {
         std::u16string text(length, u'k');
         if (length > 3) text[length - 1] = u'\u00FC';
         text[place] = unit;
-        list.AddElement(TkxJSONstring::Make(text));
-        if (expected.size() > 1) expected += ',';
-        expected += ReferenceString(text);
+        texts.push_back(text);
       }
     }
   }
-  expected += "]";
-  EXPECT_EQ(WriteText(&list), expected);
+  const WrittenList list = WriteListOf(texts);
+  EXPECT_EQ(list.written, list.expected);
 }
 
 // Every unit outside the surrogates, in texts kept wide, comes out as the platform converts it:
 // the writer learns the code page 256 units at a time, as it meets them.
 TEST(Writer, EveryWideUnitAsThePlatformConvertsIt) {
-  TZVSONList list;
-  std::string expected = "[";
+  std::vector<std::u16string> texts;
   for (char32_t first = 0; first < 0x10000; first += 61) {
     std::u16string text = u"\u4E2D";
     for (char32_t u = first; u < first + 61 && u < 0x10000; ++u)
       if (u < 0xD800 || u > 0xDFFF) text += static_cast<char16_t>(u);
-    list.AddElement(TkxJSONstring::Make(text));
-    if (expected.size() > 1) expected += ',';
-    expected += ReferenceString(text);
+    texts.push_back(text);
   }
-  expected += "]";
-  EXPECT_EQ(WriteText(&list), expected);
+  const WrittenList list = WriteListOf(texts);
+  EXPECT_EQ(list.written, list.expected);
 }
 
 TEST(Writer, LongOutputIsCompleteAcrossBufferBoundaries) {
-  TZVSONList list;
-  std::string expected = "[";
+  std::vector<std::u16string> texts;
   for (int i = 0; i < 3000; ++i) {
     std::u16string text(37 + i % 50, u'x');
     text[i % 37] = u"\u00E4\"/\u20AC\t"[i % 5];
-    list.AddElement(TkxJSONstring::Make(text));
-    if (i) expected += ',';
-    expected += ReferenceString(text);
+    texts.push_back(text);
   }
   // One string far longer than a buffer step.
   std::u16string huge;
   for (int i = 0; i < 120000; ++i) huge += (i % 1000 == 999) ? u'"' : static_cast<char16_t>(u'a' + i % 26);
-  list.AddElement(TkxJSONstring::Make(huge));
-  expected.append(",").append(ReferenceString(huge)).append("]");
-  ASSERT_GT(expected.size(), 250000u);
-  EXPECT_EQ(WriteText(&list), expected);
+  texts.push_back(huge);
+  const WrittenList list = WriteListOf(texts);
+  ASSERT_GT(list.expected.size(), 250000u);
+  EXPECT_EQ(list.written, list.expected);
 }
 
 // Texts that grow most when escaped, long and short, so that their room is reckoned at the
 // edges: a six-byte escape per unit, and texts that end exactly where the output must grow.
 TEST(Writer, EscapeHeavyTextsOfEveryLengthAreComplete) {
-  TZVSONList list;
-  std::string expected = "[";
+  std::vector<std::u16string> texts;
   for (size_t n : {1u, 7u, 8u, 9u, 4095u, 4096u, 4097u, 70000u, 200000u, 11000u, 5u}) {
     std::u16string text;
     for (size_t i = 0; i < n; ++i) text += static_cast<char16_t>(i % 3 ? 0x1B : (i % 2 ? u'/' : u'\u00E4'));
-    list.AddElement(TkxJSONstring::Make(text));
-    if (expected.size() > 1) expected += ',';
-    expected += ReferenceString(text);
+    texts.push_back(text);
   }
-  expected += "]";
-  EXPECT_EQ(WriteText(&list), expected);
+  const WrittenList list = WriteListOf(texts);
+  EXPECT_EQ(list.written, list.expected);
 }
 
 // The text is reserved from the document's size; short texts of control units come out six
