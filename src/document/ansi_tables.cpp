@@ -16,7 +16,8 @@ std::unique_ptr<AnsiTables> BuildTables(unsigned codePage) {
   std::u16string wideOfBytes;
   platform::MultiByteToWide(platform::kCodePageAnsi, allBytes, wideOfBytes);
   std::string back;
-  if (wideOfBytes.size() == 256) platform::WideToMultiByte(platform::kCodePageAnsi, wideOfBytes, back);
+  if (wideOfBytes.size() == 256)
+    platform::WideToMultiByte(platform::kCodePageAnsi, wideOfBytes, back);
 
   platform::WideToMultiByte(platform::kCodePageAnsi, std::u16string(1, u'\xD800'),
                             tables->loneSurrogate);

@@ -72,7 +72,8 @@ std::unique_ptr<WriterTables> BuildWriterTables(const AnsiTables& ansi) {
   t->ansi = &ansi;
   for (int b = 0; b < 256; ++b) t->ofByte[b] = EscapeOf(static_cast<uint8_t>(b));
   for (int u = 0; u < 256; ++u) {
-    const uint8_t b = ansi.singleByte ? ansi.FromWide(static_cast<char16_t>(u)) : static_cast<uint8_t>(u);
+    const uint8_t b =
+        ansi.singleByte ? ansi.FromWide(static_cast<char16_t>(u)) : static_cast<uint8_t>(u);
     t->ofNarrowUnit[u] = t->ofByte[b];
     t->plainUnit[u] = ansi.singleByte && t->ofByte[b].len == 1 && b == u;
   }

@@ -1,11 +1,12 @@
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "launcher/main_form.h"
 #include "platform/platform.h"
 
 int main() {
-  const std::vector<std::string> args = platform::ProcessArguments();
+  std::vector<std::string> args = platform::ProcessArguments();
   platform::UseLargePageHeap(launcher::FirstDroppedFile(args.size() > 4 ? args[4] : std::string()));
-  return launcher::RunApplication();
+  return launcher::RunApplication(std::move(args));
 }

@@ -2,6 +2,7 @@
 
 #include <exception>
 #include <memory>
+#include <utility>
 
 #include "import/gaeb_parser.h"
 #include "support/support.h"
@@ -79,9 +80,9 @@ void TMain::StartImport() {
   parser->Execute(fileName, "GAEB", document::soSendToHost, 1);
 }
 
-int RunApplication() {
+int RunApplication(std::vector<std::string> arguments) {
   try {
-    TMain main(platform::ProcessArguments());
+    TMain main(std::move(arguments));
     return main.Run();
   } catch (const std::exception& e) {
     ShowException(e);

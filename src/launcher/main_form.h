@@ -34,7 +34,7 @@ class TMain {
   platform::MessageWindow Window;
 };
 
-// The whole process: title, hidden window, loop; exit code 0.
-int RunApplication();
+// The whole process, given its arguments: title, hidden window, loop; exit code 0.
+int RunApplication(std::vector<std::string> arguments);
 
 }  // namespace launcher

@@ -137,7 +137,8 @@ constexpr uint64_t kSmallInput = uint64_t{4} << 20;
 
 // Sets the heap up inside the process: a reserve on large pages, kept for the process's life. The
 // advice holds only for the mapping it was given to, and the heap grows by new mappings without
-// it, so this suits an input known to fit. The reserve is never trimmed.
+// it, so this suits an input known to fit. Freed memory is not handed back while the heap stays
+// within the reserve.
 void ReserveLargePageHeap() {
   constexpr uintptr_t kLarge = uintptr_t{2} << 20;
   ::mallopt(M_MMAP_THRESHOLD, static_cast<int>(kHeapStep));
